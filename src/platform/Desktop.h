@@ -1,0 +1,14 @@
+#pragma once
+
+namespace umbraxis {
+
+// Small desktop services: the warning beep and the application-wide cursor.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual void beep() = 0;
+    // While set, every window of the program shows the hourglass cursor.
+    virtual void setWaitCursor(bool on) = 0;
+};
+
+} // namespace umbraxis

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace umbraxis {
+
+// Attribute bits in the classic file system's numbering.
+enum FileAttribute : unsigned {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSystem = 0x04,
+    faVolumeId = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+    faAnyFile = 0x3F,
+};
+
+struct DirEntry {
+    QString name;         // as the file system stores it
+    unsigned attributes;  // FileAttribute bits
+    std::int64_t size;
+};
+
+// An open file; closed when destroyed.
+class File {
+public:
+    virtual ~File() = default;
+    // Returns the number of bytes read or written; -1 on error.
+    virtual std::int64_t read(char* buffer, std::int64_t count) = 0;
+    virtual std::int64_t write(const char* buffer, std::int64_t count) = 0;
+};
+
+// The file system seen through Windows-style paths ("c:\quake\id1",
+// "images\fmain.bmp"). Drive letters map to host folders; relative paths are
+// relative to the current directory. Names match regardless of letter case
+// (an exact match first). Symbolic links are reported as plain files and are
+// never entered.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The host path for a program path, resolving each name regardless of
+    // case; names that do not exist are kept as given. Empty when the drive
+    // is not mapped.
+    virtual QString toHost(const QString& path) const = 0;
+    // The program path for a host path ("/" + "home/x" = "c:\home\x").
+    virtual QString fromHost(const QString& hostPath) const = 0;
+
+    // A non-directory entry of that name exists (hidden and read-only count).
+    virtual bool fileExists(const QString& path) const = 0;
+    virtual bool directoryExists(const QString& path) const = 0;
+
+    // The entries matching the last component of `pattern` ("*.*", "*", a
+    // plain name, wildcards * and ?) whose attributes pass: entries with
+    // hidden, system or directory bits not in `allowed` are dropped, like the
+    // classic attribute-filtered find. "." and ".." are never returned. An
+    // unreadable directory gives no entries.
+    virtual std::vector<DirEntry> findEntries(const QString& pattern, unsigned allowed) const = 0;
+
+    // True when the drive (1 = a:, 3 = c:) is mapped and its folder exists.
+    virtual bool probeDrive(int driveNumber) const = 0;
+    // Free bytes on the drive, -1 when the query fails.
+    virtual std::int64_t freeSpace(int driveNumber) const = 0;
+
+    // Create one directory; 0 on success, else the system's error code.
+    virtual int createDirectory(const QString& path) = 0;
+    // Create a directory and every missing one above it; 0 or an error code.
+    virtual int forceDirectories(const QString& path) = 0;
+    virtual bool deleteFile(const QString& path) = 0;
+
+    // nullptr on failure; lastError() then holds the system's error code.
+    virtual std::unique_ptr<File> openRead(const QString& path) = 0;
+    virtual std::unique_ptr<File> create(const QString& path) = 0;
+    virtual int lastError() const = 0;
+
+    virtual QString currentDirectory() const = 0;
+    // 0 on success, else the system's error code.
+    virtual int setCurrentDirectory(const QString& path) = 0;
+};
+
+} // namespace umbraxis

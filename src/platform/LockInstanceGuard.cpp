@@ -1,0 +1,121 @@
+#include "platform/LockInstanceGuard.h"
+
+#include <QApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QWidget>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace umbraxis {
+
+namespace {
+constexpr int kTalkTimeoutMs = 1000;
+}
+
+LockInstanceGuard::LockInstanceGuard(const QString& runtimeDir)
+    : m_dir(runtimeDir)
+    , m_prefix(QStringLiteral("Umbraxis-SemaphoreName"))
+{
+    if (m_dir.isEmpty())
+        m_dir = QString::fromLocal8Bit(qgetenv("XDG_RUNTIME_DIR"));
+    if (m_dir.isEmpty()) {
+        // /tmp is shared by every user: keep one user's lock apart from another's.
+        m_dir = QStringLiteral("/tmp");
+        m_prefix += QStringLiteral("-%1").arg(::getuid());
+    }
+}
+
+LockInstanceGuard::~LockInstanceGuard()
+{
+    if (m_server)
+        m_server->close();
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString LockInstanceGuard::lockPath() const
+{
+    return m_dir + QLatin1Char('/') + m_prefix + QStringLiteral(".lock");
+}
+
+QString LockInstanceGuard::socketPath() const
+{
+    return m_dir + QLatin1Char('/') + m_prefix + QStringLiteral(".sock");
+}
+
+bool LockInstanceGuard::ActivatePreviousInstance(const QString& windowTitle)
+{
+    if (m_lockFd >= 0)
+        return false; // this process already is the first copy
+
+    const QByteArray path = lockPath().toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false; // no lock can be had: run as the only copy
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_lockFd = fd;
+        listen();
+        return false;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    if (!held)
+        return false;
+    tellFirstCopy(socketPath(), windowTitle);
+    return true;
+}
+
+void LockInstanceGuard::listen()
+{
+    // Holding the lock proves that any socket left behind is stale.
+    QLocalServer::removeServer(socketPath());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(socketPath()))
+        return; // later copies then still end; they only cannot raise this one
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+                while (socket->canReadLine()) {
+                    const QString title = QString::fromUtf8(socket->readLine()).trimmed();
+                    activateWindowTitled(title);
+                }
+            });
+        }
+    });
+}
+
+void LockInstanceGuard::tellFirstCopy(const QString& socketPath, const QString& windowTitle)
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(kTalkTimeoutMs))
+        return;
+    socket.write(windowTitle.toUtf8() + '\n');
+    socket.waitForBytesWritten(kTalkTimeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(kTalkTimeoutMs);
+}
+
+void LockInstanceGuard::activateWindowTitled(const QString& title)
+{
+    const auto widgets = QApplication::topLevelWidgets();
+    for (QWidget* widget : widgets) {
+        if (widget->windowTitle() != title || !widget->isVisible())
+            continue;
+        if (widget->isMinimized()) {
+            widget->showNormal();
+        } else {
+            widget->raise();
+            widget->activateWindow();
+        }
+        return;
+    }
+}
+
+} // namespace umbraxis

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/InstanceGuard.h"
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+namespace umbraxis {
+
+// One copy at a time: the first copy holds an exclusive lock on a file in
+// the user's runtime folder for its whole life (the kernel drops it when the
+// process ends, however it ends) and listens on a local socket beside it. A
+// later copy fails to take the lock, asks the first through the socket to
+// bring its window forward, and reports that another copy runs.
+class LockInstanceGuard : public QObject, public InstanceGuard {
+    Q_OBJECT
+public:
+    // `runtimeDir` empty: $XDG_RUNTIME_DIR, else /tmp.
+    explicit LockInstanceGuard(const QString& runtimeDir = QString());
+    ~LockInstanceGuard() override;
+
+    bool ActivatePreviousInstance(const QString& windowTitle) override;
+
+    QString lockPath() const;
+    QString socketPath() const;
+
+    // Brings the top-level window titled `title` forward: shown normally
+    // when minimised, else raised and activated. Hidden windows are left
+    // alone (the program is still starting).
+    static void activateWindowTitled(const QString& title);
+
+private:
+    void listen();
+    static void tellFirstCopy(const QString& socketPath, const QString& windowTitle);
+
+    QString m_dir;
+    QString m_prefix;
+    int m_lockFd = -1;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace umbraxis

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace umbraxis {
+
+// Starts a program from a command line such as
+// "c:\quake\quake.exe -game umbraxis +map e1m1" without waiting for it.
+class ProcessStarter {
+public:
+    virtual ~ProcessStarter() = default;
+
+    // Like the classic WinExec: a value above 31 means the program was
+    // started; 2 means the file was not found, 11 that it is not an
+    // executable, 0 that the system could not start it.
+    virtual int start(const QString& commandLine, int showFlag) = 0;
+};
+
+} // namespace umbraxis

@@ -1,0 +1,172 @@
+#include "platform/AppError.h"
+#include "platform/QtSettingsStore.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace umbraxis;
+
+namespace {
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QString path() const { return dir.path() + QStringLiteral("/Corvantide/Umbraxis.conf"); }
+
+    void writeRaw(const QByteArray& text)
+    {
+        QDir().mkpath(dir.path() + QStringLiteral("/Corvantide"));
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QByteArray readRaw() const
+    {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString errorOf(const std::function<void()>& action)
+    {
+        try {
+            action();
+        } catch (const AppError& error) {
+            return error.message();
+        }
+        return QString();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(SettingsStoreTest, FirstRunCreatesTheStoreAndWritesDurably)
+{
+    QtSettingsStore store(path());
+    EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), QString());
+    EXPECT_TRUE(QFile::exists(dir.path() + "/Corvantide"));
+
+    store.WriteSetting("Main", "Version", "1.0");
+    // On disk when the call returns, readable by any other reader.
+    QSettings other(path(), QSettings::IniFormat);
+    EXPECT_EQ(other.value("Main/Version").toString(), "1.0");
+    EXPECT_TRUE(readRaw().contains("[Main]"));
+
+    store.WriteSetting("Main", "Version", "0.9-old");
+    store.WriteSetting("Main", "Version", "1.0");
+    EXPECT_EQ(store.ReadSetting("Main", "Version", ""), "1.0");
+    EXPECT_EQ(store.ReadSetting("Main", "Missing", "fallback"), "fallback");
+    EXPECT_EQ(store.ReadSetting("NoSuchSection", "Version", "fallback"), "fallback");
+}
+
+TEST_F(SettingsStoreTest, ValuesRoundTripExactly)
+{
+    QtSettingsStore store(path());
+    const QStringList values{"c:\\quake\\", "c:\\QUAKE\\Umbraxis\\maps\\umbx1.bsp", "a, b, c",
+                             "", " leading and trailing ", "quotes \"here\"", "semi;colon=equals",
+                             "Zoë's Fortress", "@ByteArray(not really)"};
+    int n = 0;
+    for (const QString& value : values) {
+        SCOPED_TRACE(value.toStdString());
+        const QString name = QStringLiteral("File%1").arg(++n);
+        store.WriteSetting("Rust Foundry, Part II", name, value);
+        EXPECT_EQ(QtSettingsStore(path()).ReadSetting("Rust Foundry, Part II", name, "x"), value);
+    }
+}
+
+TEST_F(SettingsStoreTest, SectionsAndNamesMatchRegardlessOfCase)
+{
+    QtSettingsStore store(path());
+    store.WriteSetting("Rust Foundry", "LevelFileName", "umbx1");
+    EXPECT_EQ(store.ReadSetting("RUST FOUNDRY", "levelfilename", ""), "umbx1");
+
+    store.WriteSetting("rust foundry", "LEVELFILENAME", "umbx2");
+    EXPECT_EQ(store.ReadSetting("Rust Foundry", "LevelFileName", ""), "umbx2");
+    QSettings raw(path(), QSettings::IniFormat);
+    EXPECT_EQ(raw.childGroups(), QStringList{"Rust Foundry"});
+    raw.beginGroup("Rust Foundry");
+    EXPECT_EQ(raw.childKeys(), QStringList{"LevelFileName"});
+}
+
+TEST_F(SettingsStoreTest, EraseSectionRemovesValuesAndSubkeysOnly)
+{
+    QtSettingsStore store(path());
+    store.WriteSetting("Main", "QuakeDir", "c:\\quake\\");
+    store.WriteSetting("Rust Foundry", "File1", "c:\\quake\\Umbraxis\\maps\\a.bsp");
+    store.WriteSetting("Rust Foundry", "LevelFileName", "a");
+    store.WriteSetting("Rust Foundry\\Nested", "Deep", "value");
+
+    store.EraseSection("rust FOUNDRY");
+    EXPECT_EQ(store.ReadSetting("Rust Foundry", "File1", ""), QString());
+    EXPECT_EQ(store.ReadSetting("Rust Foundry\\Nested", "Deep", ""), QString());
+    EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), "c:\\quake\\");
+    EXPECT_FALSE(QSettings(path(), QSettings::IniFormat).childGroups().contains("Rust Foundry"));
+
+    const QByteArray before = readRaw();
+    store.EraseSection("Never Installed");
+    EXPECT_EQ(readRaw(), before);
+    store.EraseSection("");
+    EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), "c:\\quake\\");
+}
+
+TEST_F(SettingsStoreTest, NonStringValuesAreRefused)
+{
+    writeRaw("[Main]\r\nList=one, two\r\nBytes=@ByteArray(abc)\r\nSize=@Size(1 2)\r\nPlain=42\r\n");
+    QtSettingsStore store(path());
+    for (const char* name : {"List", "Bytes", "Size"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(errorOf([&] { store.ReadSetting("Main", name, ""); }),
+                  QStringLiteral("Invalid data type for '%1'").arg(name));
+    }
+    EXPECT_EQ(store.ReadSetting("Main", "Plain", ""), "42");
+}
+
+TEST_F(SettingsStoreTest, AStoreThatCannotBeCreatedIsReportedNotFatal)
+{
+    // A plain file where the settings folder should be: nothing can be created.
+    QFile blocker(dir.path() + "/blocker");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QtSettingsStore store(dir.path() + "/blocker/Corvantide/Umbraxis.conf");
+
+    EXPECT_TRUE(errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); })
+                    .startsWith("Failed to create key Main"));
+    EXPECT_TRUE(errorOf([&] { store.ReadSetting("Main", "QuakeDir", ""); })
+                    .startsWith("Failed to create key Main"));
+}
+
+TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
+{
+    const QByteArray damaged("[Main]\nQuakeDir=c:\\quake\\\n\0\x01\x02garbage without structure\n", 60);
+    writeRaw(damaged);
+    QtSettingsStore store(path());
+
+    const QString error = errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); });
+    EXPECT_TRUE(error.startsWith("Failed to create key Main")) << error.toStdString();
+    EXPECT_TRUE(error.contains(path())) << error.toStdString();
+    EXPECT_EQ(readRaw(), damaged);
+    EXPECT_FALSE(errorOf([&] { store.EraseSection("Main"); }).isEmpty());
+    EXPECT_EQ(readRaw(), damaged);
+}
+
+TEST(SettingsText, RecognisesWhatItCanSafelyRewrite)
+{
+    struct Row {
+        const char* text;
+        bool readable;
+    } rows[] = {
+        {"", true},
+        {"[Main]\nVersion=1.0\n", true},
+        {"; comment\n\n[Rust%20Foundry]\r\nFile1=c:\\\\q\r\n", true},
+        {"[Main\nVersion=1.0\n", false},
+        {"just words\n", false},
+        {"=no name\n", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(isReadableSettingsText(row.text), row.readable);
+    }
+}
+
+} // namespace
