@@ -1,0 +1,44 @@
+#include "app/RealServices.h"
+
+#include "platform/HostFileSystem.h"
+#include "platform/HostProcessStarter.h"
+#include "platform/LockInstanceGuard.h"
+#include "platform/PictureFiles.h"
+#include "platform/QtMediaPlayer.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/SystemDialogs.h"
+
+namespace umbraxis {
+
+struct RealServices::Parts {
+    HostFileSystem files;
+    QtSettingsStore settings;
+    PictureFiles pictures{files};
+    QtMediaFactory media{[this](const QString& path) { return files.toHost(path); }};
+    LockInstanceGuard instance;
+    MessageErrorBox errors;
+    QtDesktop desktop;
+    HostProcessStarter processes{files};
+};
+
+void RealServices::prepareProcess()
+{
+    QtMediaFactory::prepareProcess();
+}
+
+RealServices::RealServices()
+    : m_parts(std::make_unique<Parts>())
+{
+    m_services.settings = &m_parts->settings;
+    m_services.files = &m_parts->files;
+    m_services.pictures = &m_parts->pictures;
+    m_services.media = &m_parts->media;
+    m_services.instance = &m_parts->instance;
+    m_services.errors = &m_parts->errors;
+    m_services.desktop = &m_parts->desktop;
+    m_services.processes = &m_parts->processes;
+}
+
+RealServices::~RealServices() = default;
+
+} // namespace umbraxis

@@ -1,0 +1,12 @@
+#include "app/RealServices.h"
+#include "app/Startup.h"
+#include "shell/Application.h"
+
+int main(int argc, char** argv)
+{
+    umbraxis::RealServices::prepareProcess();
+    umbraxis::Application app(argc, argv);
+    umbraxis::nameApplication();
+    umbraxis::RealServices real;
+    return umbraxis::runProgram(app, real.services());
+}
