@@ -2,6 +2,7 @@
 
 // Small stand-ins for the platform services, for tests.
 
+#include "support/QtPrinting.h"
 #include "platform/Desktop.h"
 #include "platform/ErrorBox.h"
 #include "platform/InstanceGuard.h"

@@ -1,0 +1,29 @@
+#include "platform/SystemDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace umbraxis;
+
+TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheProgramsCaption)
+{
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        buttons = box->buttons().size();
+        box->accept();
+    });
+    MessageErrorBox().show("Cannot open file images\\fmain.bmp");
+    EXPECT_EQ(caption.toStdString(), "Umbraxis");
+    EXPECT_EQ(text.toStdString(), "Cannot open file images\\fmain.bmp.");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, 1);
+}
