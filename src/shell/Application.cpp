@@ -22,6 +22,12 @@ bool Application::notify(QObject* receiver, QEvent* event)
     }
 }
 
+ErrorBox* applicationErrorBox()
+{
+    auto* app = qobject_cast<Application*>(QCoreApplication::instance());
+    return app ? app->errorBox() : nullptr;
+}
+
 void showError(ErrorBox* errors, const std::exception& error)
 {
     QString text;

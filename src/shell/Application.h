@@ -30,6 +30,11 @@ bool runGuarded(ErrorBox* errors, Handler&& handler);
 
 void showError(ErrorBox* errors, const std::exception& error);
 
+// The error box of the running application object; null without one.
+// Event handlers catch their errors at their own edge and show them here,
+// so that no exception has to travel through the toolkit's own frames.
+ErrorBox* applicationErrorBox();
+
 template <typename Handler>
 bool runGuarded(ErrorBox* errors, Handler&& handler)
 {

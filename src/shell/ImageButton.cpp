@@ -1,5 +1,7 @@
 #include "shell/ImageButton.h"
 
+#include "shell/Application.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -53,14 +55,11 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
     const bool click = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    // The normal picture comes back after the action, also when the action
-    // fails, so that a button is never left looking pressed.
-    struct Restore {
-        ImageButton* button;
-        ~Restore() { button->showNormalPicture(); }
-    } restore{this};
+    // A failing action ends there and is reported; the normal picture comes
+    // back all the same, so that a button is never left looking pressed.
     if (click && onClick)
-        onClick();
+        runGuarded(applicationErrorBox(), onClick);
+    showNormalPicture();
 }
 
 } // namespace umbraxis

@@ -186,7 +186,7 @@ bool TfMain::event(QEvent* event)
 {
     const bool handled = Screen::event(event);
     if (event->type() == QEvent::WindowActivate)
-        FormActivate();
+        runGuarded(services().errors, [this] { FormActivate(); });
     return handled;
 }
 
