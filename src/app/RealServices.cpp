@@ -23,7 +23,10 @@ struct RealServices::Parts {
 
 void RealServices::prepareProcess()
 {
-    QtMediaFactory::prepareProcess();
+    // Qt Multimedia picks its backend once, at first use; the program's
+    // sounds and video are meant for GStreamer.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
 }
 
 RealServices::RealServices()

@@ -1,0 +1,318 @@
+#include "platform/MediaHeaders.h"
+
+#include <QIODevice>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+namespace umbraxis {
+
+namespace {
+
+const char* const kUnrecognised = "The file cannot be played: unrecognised format";
+const char* const kUnsupportedSound = "The file cannot be played: unsupported sound encoding";
+const char* const kUnsupportedVideo = "The file cannot be played: unsupported video compression";
+
+constexpr quint32 fourcc(const char (&text)[5])
+{
+    return quint32(quint8(text[0])) | quint32(quint8(text[1])) << 8 | quint32(quint8(text[2])) << 16
+        | quint32(quint8(text[3])) << 24;
+}
+
+quint16 u16(const QByteArray& bytes, qsizetype at)
+{
+    if (at + 2 > bytes.size())
+        return 0;
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 u32(const QByteArray& bytes, qsizetype at)
+{
+    if (at + 4 > bytes.size())
+        return 0;
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+MediaHeaderResult failure(const char* text)
+{
+    MediaHeaderResult result;
+    result.error = QString::fromLatin1(text);
+    return result;
+}
+
+struct Chunk {
+    quint32 id = 0;
+    quint32 size = 0;      // as declared
+    qint64 data = 0;       // offset of the chunk's data
+    qint64 available = 0;  // bytes of data actually present inside the parent
+};
+
+// Walks the chunks between `pos` and `end`. Chunk data is padded to an even
+// length; a chunk that claims more bytes than its parent holds is cut at the
+// parent's end, which is how a truncated file is read.
+class ChunkWalker {
+public:
+    ChunkWalker(QIODevice& device, qint64 begin, qint64 end)
+        : m_device(device), m_pos(begin), m_end(end)
+    {
+    }
+
+    bool next(Chunk& chunk)
+    {
+        if (m_pos + 8 > m_end || !m_device.seek(m_pos))
+            return false;
+        const QByteArray head = m_device.read(8);
+        if (head.size() < 8)
+            return false;
+        chunk.id = u32(head, 0);
+        chunk.size = u32(head, 4);
+        chunk.data = m_pos + 8;
+        chunk.available = std::min<qint64>(chunk.size, m_end - chunk.data);
+        m_pos = chunk.data + qint64(chunk.size) + (chunk.size & 1);
+        return true;
+    }
+
+    QByteArray read(const Chunk& chunk, qint64 limit) const
+    {
+        if (!m_device.seek(chunk.data))
+            return {};
+        return m_device.read(std::min(chunk.available, limit));
+    }
+
+private:
+    QIODevice& m_device;
+    qint64 m_pos;
+    qint64 m_end;
+};
+
+// Reads the 12-byte RIFF header and checks its form type. The declared RIFF
+// size is not trusted: some writers leave it zero or stale, so the file's
+// own size bounds the walk.
+bool readRiff(QIODevice& device, quint32 formType)
+{
+    if (!device.seek(0))
+        return false;
+    const QByteArray head = device.read(12);
+    return head.size() == 12 && u32(head, 0) == fourcc("RIFF") && u32(head, 8) == formType;
+}
+
+qint64 adpcmSamples(qint64 dataBytes, qint64 blockAlign, qint64 samplesPerBlock, qint64 headerBytes,
+                    qint64 headerSamples, int channels)
+{
+    const qint64 blocks = dataBytes / blockAlign;
+    const qint64 rest = dataBytes % blockAlign;
+    qint64 samples = blocks * samplesPerBlock;
+    if (rest >= headerBytes)
+        samples += std::min(samplesPerBlock, headerSamples + (rest - headerBytes) * 2 / channels);
+    return samples;
+}
+
+} // namespace
+
+MediaHeaderResult readWaveHeader(QIODevice& device)
+{
+    if (!readRiff(device, fourcc("WAVE")))
+        return failure(kUnrecognised);
+
+    std::optional<QByteArray> fmt;
+    std::optional<Chunk> data;
+    std::optional<quint32> factSamples;
+    ChunkWalker walker(device, 12, device.size());
+    Chunk chunk;
+    while (walker.next(chunk)) {
+        if (chunk.id == fourcc("fmt ") && !fmt)
+            fmt = walker.read(chunk, 1024);
+        else if (chunk.id == fourcc("data") && !data)
+            data = chunk;
+        else if (chunk.id == fourcc("fact") && chunk.available >= 4 && !factSamples)
+            factSamples = u32(walker.read(chunk, 4), 0);
+    }
+    if (!fmt || fmt->size() < 16 || !data)
+        return failure(kUnrecognised);
+
+    const quint16 tag = u16(*fmt, 0);
+    const int channels = u16(*fmt, 2);
+    const quint32 rate = u32(*fmt, 4);
+    const int blockAlign = u16(*fmt, 12);
+    const int bits = u16(*fmt, 14);
+    const quint16 extraSize = fmt->size() >= 18 ? u16(*fmt, 16) : 0;
+    const quint16 declaredSamplesPerBlock = extraSize >= 2 ? u16(*fmt, 18) : 0;
+    if (rate == 0)
+        return failure(kUnrecognised);
+    if (channels < 1 || channels > 2)
+        return failure(kUnsupportedSound);
+
+    const qint64 dataBytes = data->available;
+    const bool truncated = data->available < qint64(data->size);
+    MediaHeader header;
+    header.kind = MediaKind::Wave;
+    header.channels = channels;
+    header.sampleRate = int(rate);
+    header.bitsPerSample = bits;
+    qint64 samples = 0;
+
+    if (tag == 0x0001) {
+        if (bits != 8 && bits != 16)
+            return failure(kUnsupportedSound);
+        header.format = QStringLiteral("PCM");
+        samples = dataBytes / (channels * bits / 8);
+    } else if (tag == 0x0011 || tag == 0x0002) {
+        const bool ima = tag == 0x0011;
+        // IMA blocks open with 4 bytes per channel that carry one sample; MS
+        // ADPCM blocks with 7 bytes per channel that carry two.
+        const qint64 headerBytes = (ima ? 4 : 7) * channels;
+        const qint64 headerSamples = ima ? 1 : 2;
+        if (bits != 4 || blockAlign <= headerBytes)
+            return failure(kUnsupportedSound);
+        const qint64 computedPerBlock = headerSamples + (blockAlign - headerBytes) * 2 / channels;
+        const qint64 perBlock = declaredSamplesPerBlock > 0 ? std::min<qint64>(declaredSamplesPerBlock, computedPerBlock)
+                                                            : computedPerBlock;
+        header.format = ima ? QStringLiteral("IMA ADPCM") : QStringLiteral("MS ADPCM");
+        samples = adpcmSamples(dataBytes, blockAlign, perBlock, headerBytes, headerSamples, channels);
+        // The fact chunk holds the exact count (the last block is usually
+        // only partly used), but a cut-off file holds fewer samples than it
+        // announces.
+        if (factSamples)
+            samples = truncated ? std::min<qint64>(*factSamples, samples) : qint64(*factSamples);
+    } else {
+        return failure(kUnsupportedSound);
+    }
+
+    header.lengthMs = (samples * 1000 + rate / 2) / rate;
+    return {true, header, {}};
+}
+
+namespace {
+
+QString videoFormatName(quint32 compression)
+{
+    switch (compression) {
+    case 0: // BI_RGB
+    case 3: // BI_BITFIELDS
+    case fourcc("DIB "):
+    case fourcc("RGB "):
+    case fourcc("RAW "):
+        return QStringLiteral("Uncompressed");
+    case 1: // BI_RLE8
+    case 2: // BI_RLE4
+    case fourcc("mrle"):
+    case fourcc("MRLE"):
+    case fourcc("RLE "):
+        return QStringLiteral("MS RLE");
+    case fourcc("cvid"):
+    case fourcc("CVID"):
+        return QStringLiteral("Cinepak");
+    case fourcc("CRAM"):
+    case fourcc("cram"):
+    case fourcc("MSVC"):
+    case fourcc("msvc"):
+    case fourcc("WHAM"):
+    case fourcc("wham"):
+        return QStringLiteral("MS Video 1");
+    case fourcc("MJPG"):
+    case fourcc("mjpg"):
+        return QStringLiteral("MJPEG");
+    default:
+        return {};
+    }
+}
+
+struct VideoStream {
+    QByteArray strh;
+    std::optional<QByteArray> strf;
+};
+
+} // namespace
+
+MediaHeaderResult readAviHeader(QIODevice& device)
+{
+    if (!readRiff(device, fourcc("AVI ")))
+        return failure(kUnrecognised);
+
+    std::optional<QByteArray> avih;
+    std::optional<VideoStream> video;
+    ChunkWalker top(device, 12, device.size());
+    Chunk chunk;
+    while (!avih && top.next(chunk)) {
+        if (chunk.id != fourcc("LIST") || chunk.available < 4 || u32(top.read(chunk, 4), 0) != fourcc("hdrl"))
+            continue;
+        ChunkWalker hdrl(device, chunk.data + 4, chunk.data + chunk.available);
+        Chunk item;
+        while (hdrl.next(item)) {
+            if (item.id == fourcc("avih") && !avih) {
+                avih = hdrl.read(item, 56);
+            } else if (item.id == fourcc("LIST") && !video && item.available >= 4
+                       && u32(hdrl.read(item, 4), 0) == fourcc("strl")) {
+                ChunkWalker strl(device, item.data + 4, item.data + item.available);
+                VideoStream stream;
+                Chunk part;
+                while (strl.next(part)) {
+                    if (part.id == fourcc("strh") && stream.strh.isEmpty())
+                        stream.strh = strl.read(part, 56);
+                    else if (part.id == fourcc("strf") && !stream.strf)
+                        stream.strf = strl.read(part, 40);
+                }
+                if (stream.strh.size() >= 8 && u32(stream.strh, 0) == fourcc("vids"))
+                    video = stream;
+            }
+        }
+        if (!avih)
+            return failure(kUnrecognised);
+    }
+    if (!avih || avih->size() < 40 || !video)
+        return failure(kUnrecognised);
+
+    // The stream format's compression names the decoder; the stream header's
+    // handler is only a hint, used when the format is missing.
+    const bool hasFormat = video->strf && video->strf->size() >= 20;
+    const quint32 compression = hasFormat ? u32(*video->strf, 16) : u32(video->strh, 4);
+    MediaHeader header;
+    header.kind = MediaKind::Video;
+    header.format = videoFormatName(compression);
+    if (header.format.isEmpty())
+        return failure(kUnsupportedVideo);
+
+    const qint64 microSecPerFrame = u32(*avih, 0);
+    const qint64 totalFrames = u32(*avih, 16);
+    header.width = int(u32(*avih, 32));
+    header.height = int(u32(*avih, 36));
+    if (hasFormat) {
+        header.width = int(qint32(u32(*video->strf, 4)));
+        header.height = std::abs(int(qint32(u32(*video->strf, 8))));
+        header.bitsPerSample = u16(*video->strf, 14);
+    }
+    header.lengthMs = (microSecPerFrame * totalFrames + 500) / 1000;
+    if (header.lengthMs == 0) {
+        // Some writers leave the main header's timing empty; the video
+        // stream's own rate and length then give the duration.
+        const qint64 scale = u32(video->strh, 20);
+        const qint64 rate = u32(video->strh, 24);
+        const qint64 frames = u32(video->strh, 32);
+        if (rate > 0)
+            header.lengthMs = (frames * scale * 1000 + rate / 2) / rate;
+    }
+    return {true, header, {}};
+}
+
+std::optional<MediaKind> mediaKindForPath(const QString& programPath)
+{
+    const qsizetype slash = std::max(programPath.lastIndexOf(QLatin1Char('\\')),
+                                     programPath.lastIndexOf(QLatin1Char('/')));
+    const QString name = programPath.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot < 0 ? QString() : name.mid(dot + 1).toLower();
+    if (extension == QLatin1String("wav"))
+        return MediaKind::Wave;
+    if (extension == QLatin1String("avi"))
+        return MediaKind::Video;
+    return std::nullopt;
+}
+
+MediaHeaderResult readMediaHeader(QIODevice& device, MediaKind kind)
+{
+    return kind == MediaKind::Wave ? readWaveHeader(device) : readAviHeader(device);
+}
+
+} // namespace umbraxis

@@ -1,0 +1,234 @@
+#include "platform/QtMediaPlayer.h"
+
+#include "platform/AppError.h"
+
+#include <QAudioDevice>
+#include <QAudioOutput>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaDevices>
+#include <QThread>
+#include <QUrl>
+#include <QVideoWidget>
+
+#include <algorithm>
+
+namespace umbraxis {
+
+namespace {
+
+QString defaultResolve(const QString& programPath)
+{
+    QString host = programPath;
+    host.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return host;
+}
+
+} // namespace
+
+QtMediaPlayer::QtMediaPlayer(MediaPathResolver resolver)
+    : m_resolver(resolver ? std::move(resolver) : MediaPathResolver(defaultResolve))
+    , m_transport(*this)
+{
+    m_clock.start();
+    m_endTimer.setSingleShot(true);
+    m_endTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_endTimer, &QTimer::timeout, [this] { endTimerFired(); });
+}
+
+QVideoWidget* QtMediaPlayer::videoWidget() const
+{
+    return m_video;
+}
+
+QtMediaPlayer::~QtMediaPlayer()
+{
+    m_endTimer.stop();
+    destroyBackend();
+}
+
+void QtMediaPlayer::open()
+{
+    if (m_transport.isOpen()) {
+        m_transport.closeDevice();
+        destroyBackend();
+    }
+    try {
+        if (m_fileName.isEmpty())
+            throw AppError(QString::fromLatin1(MediaText::NotFound));
+        const std::optional<MediaKind> kind = mediaKindForPath(m_fileName);
+        if (!kind)
+            throw AppError(QString::fromLatin1(MediaText::UnknownType));
+        const QString hostPath = m_resolver(m_fileName);
+        const QFileInfo info(hostPath);
+        if (hostPath.isEmpty() || !info.exists() || info.isDir())
+            throw AppError(QString::fromLatin1(MediaText::NotFound));
+        QFile file(hostPath);
+        if (!file.open(QIODevice::ReadOnly))
+            throw AppError(QString::fromLatin1(MediaText::CannotOpen));
+        const MediaHeaderResult result = readMediaHeader(file, *kind);
+        if (!result.ok)
+            throw AppError(result.error.isEmpty() ? QString::fromLatin1(MediaText::UnknownError) : result.error);
+        m_header = result.header;
+        createBackend(info.absoluteFilePath(), *kind);
+    } catch (...) {
+        m_transport.openFailed();
+        throw;
+    }
+    m_transport.open(m_header.lengthMs);
+}
+
+void QtMediaPlayer::close()
+{
+    m_transport.close();
+    destroyBackend();
+}
+
+void QtMediaPlayer::play()
+{
+    m_transport.play();
+}
+
+void QtMediaPlayer::stop()
+{
+    m_transport.stop();
+}
+
+void QtMediaPlayer::rewind()
+{
+    m_transport.rewind();
+}
+
+void QtMediaPlayer::setPosition(qint64 ms)
+{
+    m_transport.seek(ms);
+    if (m_backend)
+        m_backend->setPosition(m_transport.position());
+}
+
+void QtMediaPlayer::setOnNotify(std::function<void()> handler)
+{
+    m_transport.setOnNotify(std::move(handler));
+}
+
+void QtMediaPlayer::setDisplay(QWidget* display)
+{
+    m_display = display;
+    placeVideo();
+}
+
+void QtMediaPlayer::setDisplayRect(const QRect& rect)
+{
+    m_displayRect = rect;
+    placeVideo();
+}
+
+void QtMediaPlayer::sleep(qint64 ms)
+{
+    if (ms > 0)
+        QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void QtMediaPlayer::started(qint64 fromMs)
+{
+    m_endTimer.start(int(std::max<qint64>(m_transport.remaining(), 0)));
+    if (!m_backend)
+        return;
+    m_backend->setPosition(fromMs);
+    m_backend->play();
+}
+
+void QtMediaPlayer::halted(qint64 atMs)
+{
+    m_endTimer.stop();
+    if (!m_backend)
+        return;
+    // A decoder that has already run out is left as it is, so that the last
+    // picture stays on screen instead of the first coming back.
+    if (atMs >= m_header.lengthMs && m_backend->mediaStatus() == QMediaPlayer::EndOfMedia)
+        return;
+    m_backend->pause();
+}
+
+void QtMediaPlayer::endTimerFired()
+{
+    const qint64 remaining = m_transport.remaining();
+    if (remaining > 0) {
+        m_endTimer.start(int(remaining));
+        return;
+    }
+    // Last: the notification handler may destroy this player.
+    m_transport.update();
+}
+
+void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind)
+{
+    const bool audioDevice = !QMediaDevices::audioOutputs().isEmpty();
+    // Without an output device a sound is only timed, never decoded: the
+    // backend would fail for want of a sink, and the clock is what callers
+    // rely on.
+    if (kind == MediaKind::Wave && !audioDevice)
+        return;
+    m_backend = std::make_unique<QMediaPlayer>();
+    if (audioDevice) {
+        m_audio = std::make_unique<QAudioOutput>();
+        m_backend->setAudioOutput(m_audio.get());
+    }
+    m_backend->setSource(QUrl::fromLocalFile(hostPath));
+    placeVideo();
+}
+
+void QtMediaPlayer::destroyBackend()
+{
+    m_endTimer.stop();
+    if (m_backend) {
+        m_backend->stop();
+        m_backend->setVideoOutput(nullptr);
+        m_backend->setAudioOutput(nullptr);
+    }
+    m_backend.reset();
+    m_audio.reset();
+    delete m_video.data();
+    m_header = MediaHeader();
+}
+
+void QtMediaPlayer::placeVideo()
+{
+    const bool wantVideo = m_backend && m_header.kind == MediaKind::Video && m_display;
+    if (!wantVideo) {
+        if (m_video) {
+            if (m_backend)
+                m_backend->setVideoOutput(nullptr);
+            delete m_video.data();
+        }
+        return;
+    }
+    if (m_video && m_video->parentWidget() != m_display) {
+        m_backend->setVideoOutput(nullptr);
+        delete m_video.data();
+    }
+    if (!m_video) {
+        m_video = new QVideoWidget(m_display);
+        m_video->setAspectRatioMode(Qt::IgnoreAspectRatio);
+        // Clicks on the picture belong to the display window, which may
+        // use them to cut the video short.
+        m_video->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_backend->setVideoOutput(m_video.data());
+    }
+    m_video->setGeometry(m_displayRect.isValid() ? m_displayRect : m_display->rect());
+    m_video->show();
+}
+
+QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)
+    : m_resolver(std::move(resolver))
+{
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+}
+
+std::unique_ptr<MediaPlayer> QtMediaFactory::createPlayer()
+{
+    return std::make_unique<QtMediaPlayer>(m_resolver);
+}
+
+} // namespace umbraxis

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "platform/MediaHeaders.h"
+#include "platform/MediaPlayer.h"
+#include "platform/MediaTransport.h"
+
+#include <QElapsedTimer>
+#include <QMediaPlayer>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QAudioOutput;
+class QVideoWidget;
+
+namespace umbraxis {
+
+// Turns a program path ("sounds\guncock.wav") into a host path.
+using MediaPathResolver = std::function<QString(const QString&)>;
+
+// The media player over Qt Multimedia. Length, position and mode come from
+// the file's header and the player's own clock, so they are exact even when
+// no sound device exists (the sound then plays silently) or the decoder
+// stalls; the decoder only makes the sound heard and the picture seen.
+class QtMediaPlayer : public MediaPlayer, private MediaTransport::Host {
+public:
+    explicit QtMediaPlayer(MediaPathResolver resolver);
+    ~QtMediaPlayer() override;
+
+    QString fileName() const override { return m_fileName; }
+    void setFileName(const QString& path) override { m_fileName = path; }
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override { return m_transport.isOpen(); }
+
+    void play() override;
+    void stop() override;
+    void rewind() override;
+
+    MediaMode mode() const override { return m_transport.mode(); }
+    qint64 position() const override { return m_transport.position(); }
+    void setPosition(qint64 ms) override;
+    qint64 length() const override { return m_transport.length(); }
+
+    void setWait(bool wait) override { m_transport.setWait(wait); }
+    void setNotify(bool notify) override { m_transport.setNotify(notify); }
+    void setOnNotify(std::function<void()> handler) override;
+    MediaNotify notifyResult() const override { return m_transport.notifyResult(); }
+
+    void setDisplay(QWidget* display) override;
+    void setDisplayRect(const QRect& rect) override;
+
+    // What the open file's header said; meaningful while a device is open.
+    const MediaHeader& header() const { return m_header; }
+    // The decoder behind the open device, or null when the sound plays
+    // silently. For diagnostics and tests.
+    const QMediaPlayer* backend() const { return m_backend.get(); }
+    // The widget the video is drawn in, or null.
+    QVideoWidget* videoWidget() const;
+
+private:
+    qint64 now() const override { return m_clock.elapsed(); }
+    void sleep(qint64 ms) override;
+    void started(qint64 fromMs) override;
+    void halted(qint64 atMs) override;
+
+    void createBackend(const QString& hostPath, MediaKind kind);
+    void destroyBackend();
+    void placeVideo();
+    void endTimerFired();
+
+    MediaPathResolver m_resolver;
+    QString m_fileName;
+    MediaHeader m_header;
+    QElapsedTimer m_clock;
+    QTimer m_endTimer;
+    std::unique_ptr<QMediaPlayer> m_backend;
+    std::unique_ptr<QAudioOutput> m_audio;
+    QPointer<QWidget> m_display;
+    QPointer<QVideoWidget> m_video;
+    QRect m_displayRect;
+    // Declared last: it may call back into the members above until it is gone.
+    MediaTransport m_transport;
+};
+
+// Makes QtMediaPlayers. Constructing it selects the GStreamer backend of Qt
+// Multimedia unless QT_MEDIA_BACKEND is already set, so it must exist before
+// anything else touches Qt Multimedia.
+class QtMediaFactory : public MediaFactory {
+public:
+    // Without a resolver, program paths are used with '\' turned into '/'.
+    explicit QtMediaFactory(MediaPathResolver resolver = {});
+
+    std::unique_ptr<MediaPlayer> createPlayer() override;
+
+private:
+    MediaPathResolver m_resolver;
+};
+
+} // namespace umbraxis
