@@ -192,13 +192,32 @@ bool TfMain::event(QEvent* event)
 
 void TfMain::mousePressEvent(QMouseEvent* event)
 {
-    // The bare background works as a title bar.
-    if (event->button() == Qt::LeftButton && windowHandle()) {
-        windowHandle()->startSystemMove();
+    // The bare background works as a title bar. Where the window system
+    // cannot move the window itself, the screen follows the mouse.
+    if (event->button() != Qt::LeftButton) {
+        Screen::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    m_dragging = !(windowHandle() && windowHandle()->startSystemMove());
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void TfMain::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
         event->accept();
         return;
     }
-    Screen::mousePressEvent(event);
+    Screen::mouseMoveEvent(event);
+}
+
+void TfMain::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    Screen::mouseReleaseEvent(event);
 }
 
 void TfMain::closeEvent(QCloseEvent* event)

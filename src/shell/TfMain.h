@@ -72,6 +72,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -85,6 +87,8 @@ private:
     Targets m_targets;
     QPointer<QWidget> m_splash;
     bool m_endProgram = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
 };
 
 } // namespace umbraxis

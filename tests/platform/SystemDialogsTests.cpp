@@ -1,6 +1,7 @@
 #include "platform/SystemDialogs.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMessageBox>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -26,4 +27,20 @@ TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheProgramsCaption)
     EXPECT_EQ(text.toStdString(), "Cannot open file images\\fmain.bmp.");
     EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_EQ(buttons, 1);
+}
+
+TEST(Desktop, TheWaitCursorIsOneApplicationWideSettingThatAlwaysComesBack)
+{
+    {
+        QtDesktop desktop;
+        desktop.setWaitCursor(true);
+        desktop.setWaitCursor(true);
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        desktop.setWaitCursor(false);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "one clear undoes any number of sets";
+        desktop.setWaitCursor(false);
+        desktop.setWaitCursor(true);
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "an hourglass never outlives its owner";
 }

@@ -244,3 +244,27 @@ TEST_F(TfMainTest, TheFirstActivationRetiresTheSplashOnly)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TfMainTest, DraggingTheBareBackgroundMovesTheScreenButNotFromAButton)
+{
+    auto main = showMain();
+    main->move(100, 100);
+    QTest::mousePress(main.get(), Qt::LeftButton, {}, QPoint(300, 20));
+    QMouseEvent move(QEvent::MouseMove, QPointF(340, 50), main->mapToGlobal(QPointF(340, 50)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main.get(), &move);
+    QTest::mouseRelease(main.get(), Qt::LeftButton, {}, QPoint(340, 50));
+    EXPECT_EQ(main->pos(), QPoint(140, 130));
+
+    // A press on a button is the button's, not a drag.
+    QTest::mousePress(main->image(1), Qt::LeftButton, {}, QPoint(5, 5));
+    QMouseEvent overButton(QEvent::MouseMove, QPointF(60, 20), main->image(1)->mapToGlobal(QPointF(60, 20)),
+                           Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main->image(1), &overButton);
+    QTest::mouseRelease(main->image(1), Qt::LeftButton, {}, QPoint(300, 300));
+    EXPECT_EQ(main->pos(), QPoint(140, 130));
+}
+
+} // namespace
