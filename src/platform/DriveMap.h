@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <array>
+#include <map>
+
+namespace umbraxis {
+
+// Which host folder stands for each drive letter. The user's map lives in
+// "$XDG_CONFIG_HOME/Corvantide/drives.conf" (section [Drives], keys a..z,
+// values absolute host folders); without that file, c: is "/".
+class DriveMap {
+public:
+    // No drive mapped.
+    DriveMap() = default;
+    // Letters in either case; folders must be absolute host paths, others
+    // are left out.
+    explicit DriveMap(const std::map<QChar, QString>& folders);
+
+    // The user's map, or c: = "/" when the file does not exist.
+    static DriveMap load();
+    static QString defaultConfigFile();
+    // The map of one file; a missing or unreadable file gives the default.
+    static DriveMap fromFile(const QString& configFile);
+
+    // The host folder of a drive letter (either case), empty when unmapped.
+    QString folder(QChar letter) const;
+    QString folder(int driveNumber) const;
+    bool isMapped(QChar letter) const { return !folder(letter).isEmpty(); }
+
+    // "c:\x\y" to "<folder of c>/x/y", taken literally: letter case is kept
+    // and nothing is looked up. Empty when the path has no mapped drive.
+    QString toHost(const QString& programPath) const;
+    // An absolute host path to the program path of the drive whose folder is
+    // its longest prefix ("/" + "home/x" = "c:\home\x"), with a lower-case
+    // letter; empty when no drive holds it.
+    QString fromHost(const QString& hostPath) const;
+
+private:
+    std::array<QString, 26> m_folders;
+};
+
+} // namespace umbraxis

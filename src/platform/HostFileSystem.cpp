@@ -1,0 +1,714 @@
+#include "platform/HostFileSystem.h"
+
+#include "platform/WinPath.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits>
+#include <linux/openat2.h>
+#include <string>
+#include <strings.h>
+#include <sys/statvfs.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <unordered_set>
+#include <vector>
+
+namespace umbraxis {
+
+namespace {
+
+// Mount points of the kernel's pseudo file systems, which the program shows
+// as system entries so that no walk descends into them.
+struct PseudoMounts {
+    std::unordered_set<std::string> points;
+    std::unordered_set<std::string> parents;
+};
+
+std::string unescapeMountField(const std::string& field)
+{
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string digits = field.substr(i + 1, 3);
+            if (digits.size() == 3 && digits.find_first_not_of("01234567") == std::string::npos) {
+                out += static_cast<char>(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+std::string parentOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+PseudoMounts readPseudoMounts()
+{
+    static const std::unordered_set<std::string> pseudoTypes = {
+        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs",
+        "securityfs", "pstore", "bpf", "configfs", "fusectl", "mqueue", "hugetlbfs", "autofs",
+        "binfmt_misc", "efivarfs"};
+
+    PseudoMounts mounts;
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    if (!file.open(QIODevice::ReadOnly))
+        return mounts;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf(QByteArray("-"));
+        if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
+            continue;
+        if (!pseudoTypes.count(fields[dash + 1].toStdString()))
+            continue;
+        const std::string point = unescapeMountField(fields[4].toStdString());
+        if (point == "/")
+            continue;
+        mounts.points.insert(point);
+        mounts.parents.insert(parentOf(point));
+    }
+    return mounts;
+}
+
+const PseudoMounts& pseudoMounts()
+{
+    static const PseudoMounts mounts = readPseudoMounts();
+    return mounts;
+}
+
+bool isOwnGroup(gid_t group)
+{
+    static const std::vector<gid_t> groups = [] {
+        std::vector<gid_t> list(1, ::getegid());
+        const int count = ::getgroups(0, nullptr);
+        if (count > 0) {
+            std::vector<gid_t> more(static_cast<std::size_t>(count));
+            const int got = ::getgroups(count, more.data());
+            if (got > 0)
+                list.insert(list.end(), more.begin(), more.begin() + got);
+        }
+        return list;
+    }();
+    return std::find(groups.begin(), groups.end(), group) != groups.end();
+}
+
+// Read-only follows the permission bits that apply to this user, the owner's
+// for the owner, even for the superuser: like the classic attribute it says
+// what the file itself allows, and a superuser sees the same answer as
+// anyone else who owns the file.
+bool isReadOnly(const struct stat& st)
+{
+    if (S_ISLNK(st.st_mode))
+        return false;
+    static const uid_t user = ::geteuid();
+    if (st.st_uid == user)
+        return !(st.st_mode & S_IWUSR);
+    if (isOwnGroup(st.st_gid))
+        return !(st.st_mode & S_IWGRP);
+    return !(st.st_mode & S_IWOTH);
+}
+
+// The attribute bits of an entry from its own stat (not followed); pseudo
+// file system mount points are added by the caller, which knows the path.
+unsigned attributesOf(const char* name, const struct stat& st)
+{
+    unsigned attributes = 0;
+    if (name[0] == '.')
+        attributes |= faHidden;
+    if (S_ISDIR(st.st_mode))
+        attributes |= faDirectory;
+    else if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+        attributes |= faSystem;
+    if (isReadOnly(st))
+        attributes |= faReadOnly;
+    return attributes;
+}
+
+// True when no name of the path is a symbolic link, the last one aside; on a
+// kernel that cannot tell, false, so that the caller looks name by name.
+bool isLinkFree(const QByteArray& hostPath)
+{
+    open_how how {};
+    how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long fd = ::syscall(SYS_openat2, AT_FDCWD, hostPath.constData(), &how, sizeof how);
+    if (fd < 0)
+        return false;
+    ::close(static_cast<int>(fd));
+    return true;
+}
+
+constexpr std::int64_t ListingClockMargin = 100'000'000;
+
+std::int64_t nanoseconds(const timespec& time)
+{
+    return std::int64_t(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+QByteArray joinHost(const QByteArray& directory, const QByteArray& name)
+{
+    QByteArray path;
+    path.reserve(directory.size() + name.size() + 1);
+    path += directory;
+    if (!path.endsWith('/'))
+        path += '/';
+    path += name;
+    return path;
+}
+
+bool isAscii(const QByteArray& bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+class HostFile : public File {
+public:
+    explicit HostFile(int fd) : m_fd(fd) {}
+    ~HostFile() override { ::close(m_fd); }
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+
+    std::int64_t read(char* buffer, std::int64_t count) override
+    {
+        std::int64_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::read(m_fd, buffer + done, static_cast<size_t>(count - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return done > 0 ? done : -1;
+            if (n == 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+
+    std::int64_t write(const char* buffer, std::int64_t count) override
+    {
+        std::int64_t done = 0;
+        while (done < count) {
+            const ssize_t n = ::write(m_fd, buffer + done, static_cast<size_t>(count - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return done > 0 ? done : -1;
+            done += n;
+        }
+        return done;
+    }
+
+private:
+    int m_fd;
+};
+
+QByteArray hostCurrentDirectory()
+{
+    QByteArray buffer(PATH_MAX, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), static_cast<size_t>(buffer.size())))
+            return QByteArray(buffer.constData());
+        if (errno != ERANGE || buffer.size() > (1 << 20))
+            return QByteArray();
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+QStringList hostNames(const QByteArray& hostPath)
+{
+    QStringList names;
+    for (const QByteArray& part : hostPath.split('/')) {
+        if (!part.isEmpty())
+            names.append(QFile::decodeName(part));
+    }
+    return names;
+}
+
+} // namespace
+
+HostFileSystem::HostFileSystem() : HostFileSystem(DriveMap::load()) {}
+
+HostFileSystem::HostFileSystem(DriveMap drives) : m_drives(std::move(drives)) {}
+
+HostFileSystem::Lookup HostFileSystem::resolve(const QString& path) const
+{
+    return resolve(WinPath::parse(path));
+}
+
+HostFileSystem::Lookup HostFileSystem::resolve(const WinPath& path) const
+{
+    Lookup result;
+
+    // Every form of path becomes a host folder to start from and the names
+    // to look up beneath it.
+    QByteArray start;
+    QStringList names;
+    if (path.hasDrive() || path.rooted) {
+        QChar letter = path.drive;
+        if (!path.hasDrive()) {
+            const QString current = currentDirectory();
+            if (current.isEmpty())
+                return result;
+            letter = current[0];
+        }
+        const QString folder = m_drives.folder(letter);
+        if (folder.isEmpty())
+            return result;
+        start = QFile::encodeName(folder);
+        if (path.rooted) {
+            names = collapseDots(path.names);
+        } else {
+            // "c:x": relative to the current directory when it lies on that
+            // drive, else to the drive's root.
+            const QString current = currentDirectory();
+            QStringList base;
+            if (!current.isEmpty() && current[0] == letter)
+                base = WinPath::parse(current).names;
+            names = collapseDots(base + path.names);
+        }
+    } else {
+        const QByteArray current = hostCurrentDirectory();
+        if (current.isEmpty())
+            return result;
+        start = "/";
+        names = collapseDots(hostNames(current) + path.names);
+    }
+
+    if (names.isEmpty()) {
+        result.host = start;
+        if (::stat(start.constData(), &result.st) == 0) {
+            result.error = 0;
+            result.parentOk = true;
+        } else {
+            result.error = errno;
+        }
+        return result;
+    }
+
+    QByteArray host = start;
+    bool reachable = true;
+    bool usedKnown = false;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const bool last = i == names.size() - 1;
+        QByteArray child = joinHost(host, QFile::encodeName(names[i]));
+        if (!reachable) {
+            host = child;
+            continue;
+        }
+        if (!last && m_knownDirectories.contains(child)) {
+            host = child;
+            usedKnown = true;
+            continue;
+        }
+
+        struct stat st {};
+        bool found = child.size() < PATH_MAX && ::lstat(child.constData(), &st) == 0;
+        bool exact = found;
+        int error = found ? 0 : (child.size() >= PATH_MAX ? ENAMETOOLONG : errno);
+        if (!found && error == ENOENT) {
+            const QByteArray stored = findIgnoringCase(host, names[i]);
+            if (!stored.isEmpty()) {
+                child = joinHost(host, stored);
+                found = ::lstat(child.constData(), &st) == 0;
+                error = found ? 0 : errno;
+            }
+        }
+        host = child;
+
+        if (!found) {
+            reachable = false;
+            result.error = error;
+            result.parentOk = last && error == ENOENT;
+            continue;
+        }
+        if (last) {
+            result.st = st;
+            result.error = 0;
+            result.parentOk = true;
+        } else if (!S_ISDIR(st.st_mode)) {
+            reachable = false;
+            result.error = ENOTDIR;
+        } else if (exact) {
+            rememberDirectory(child);
+        }
+    }
+    // A result never rests on remembered directories alone: one of them may
+    // have gone or been replaced by a link since, and then the lookup without
+    // them has the last word.
+    if (usedKnown) {
+        bool trusted = false;
+        if (result.error == 0)
+            trusted = isLinkFree(host);
+        else if (result.parentOk)
+            trusted = isLinkFree(host.left(host.lastIndexOf('/')));
+        if (!trusted) {
+            m_knownDirectories.clear();
+            return resolve(path);
+        }
+    }
+    result.host = host;
+    return result;
+}
+
+void HostFileSystem::rememberDirectory(const QByteArray& hostPath) const
+{
+    // A bound keeps a long walk from growing the cache without end.
+    if (m_knownDirectories.size() >= 8192)
+        m_knownDirectories.clear();
+    m_knownDirectories.insert(hostPath);
+}
+
+const HostFileSystem::Listing* HostFileSystem::listNames(const QByteArray& directory,
+                                                        const struct stat* known) const
+{
+    struct stat st {};
+    if (!known) {
+        if (::stat(directory.constData(), &st) != 0)
+            return nullptr;
+        known = &st;
+    }
+    for (const Listing& listing : m_listings) {
+        if (listing.directory == directory && listing.device == known->st_dev
+            && listing.inode == known->st_ino && listing.modified == nanoseconds(known->st_mtim))
+            return &listing;
+    }
+
+    const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat before {};
+    timespec started {};
+    ::clock_gettime(CLOCK_REALTIME, &started);
+    DIR* dir = ::fstat(fd, &before) == 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        ::close(fd);
+        return nullptr;
+    }
+    Listing& listing = m_listings[m_nextListing];
+    m_nextListing = (m_nextListing + 1) % m_listings.size();
+    listing.directory.clear();
+    listing.names.clear();
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        listing.names.emplace_back(QByteArray(name), entry->d_type);
+    }
+    ::closedir(dir);
+
+    // The listing is reused only when the directory's modification time lies
+    // clearly before the reading began: a change made afterwards then always
+    // gives a different time, however coarse the file system's clock.
+    const std::int64_t modified = nanoseconds(before.st_mtim);
+    if (modified < nanoseconds(started) - ListingClockMargin) {
+        listing.directory = directory;
+        listing.device = before.st_dev;
+        listing.inode = before.st_ino;
+        listing.modified = modified;
+    }
+    return &listing;
+}
+
+QByteArray HostFileSystem::findIgnoringCase(const QByteArray& directory, const QString& name,
+                                            const struct stat* known) const
+{
+    const Listing* listing = listNames(directory, known);
+    if (!listing)
+        return QByteArray();
+    const QByteArray wanted = QFile::encodeName(name);
+    const bool ascii = isAscii(wanted);
+    for (const auto& [stored, type] : listing->names) {
+        if (ascii) {
+            if (stored.size() == wanted.size() && ::strcasecmp(stored.constData(), wanted.constData()) == 0)
+                return stored;
+        } else if (QFile::decodeName(stored).compare(name, Qt::CaseInsensitive) == 0) {
+            return stored;
+        }
+    }
+    return QByteArray();
+}
+
+QString HostFileSystem::toHost(const QString& path) const
+{
+    return QFile::decodeName(resolve(path).host);
+}
+
+QString HostFileSystem::fromHost(const QString& hostPath) const
+{
+    if (hostPath.startsWith(QLatin1Char('/')))
+        return m_drives.fromHost(hostPath);
+    return m_drives.fromHost(QFile::decodeName(hostCurrentDirectory()) + QLatin1Char('/') + hostPath);
+}
+
+bool HostFileSystem::fileExists(const QString& path) const
+{
+    const Lookup found = resolve(path);
+    return found.error == 0 && !S_ISDIR(found.st.st_mode);
+}
+
+bool HostFileSystem::directoryExists(const QString& path) const
+{
+    const Lookup found = resolve(path);
+    return found.error == 0 && S_ISDIR(found.st.st_mode);
+}
+
+std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsigned allowed) const
+{
+    std::vector<DirEntry> entries;
+    WinPath path = WinPath::parse(pattern);
+    if (path.names.isEmpty())
+        return entries;
+    const QString wanted = path.names.takeLast();
+    if (wanted == QLatin1String(".") || wanted == QLatin1String(".."))
+        return entries;
+
+    const Lookup directory = resolve(path);
+    if (directory.error != 0 || !S_ISDIR(directory.st.st_mode))
+        return entries;
+
+    const unsigned dropped = (faHidden | faSystem | faDirectory) & ~allowed;
+    const PseudoMounts& mounts = pseudoMounts();
+    const bool nearMounts = mounts.parents.count(directory.host.toStdString()) > 0;
+    int readOnlyVolume = -1;
+
+    auto add = [&](const QByteArray& name, const struct stat& st) {
+        if (readOnlyVolume < 0) {
+            struct statvfs volume {};
+            readOnlyVolume = ::statvfs(directory.host.constData(), &volume) == 0
+                             && (volume.f_flag & ST_RDONLY);
+        }
+        unsigned attributes = attributesOf(name.constData(), st);
+        if (S_ISDIR(st.st_mode) && nearMounts
+            && mounts.points.count(joinHost(directory.host, name).toStdString()))
+            attributes |= faSystem;
+        if (readOnlyVolume > 0)
+            attributes |= faReadOnly;
+        if (attributes & dropped)
+            return;
+        const bool sized = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+        entries.push_back({QFile::decodeName(name), attributes, sized ? std::int64_t(st.st_size) : 0});
+    };
+
+    if (!hasWildcards(wanted)) {
+        QByteArray stored = QFile::encodeName(wanted);
+        struct stat st {};
+        if (::lstat(joinHost(directory.host, stored).constData(), &st) != 0) {
+            if (errno != ENOENT)
+                return entries;
+            stored = findIgnoringCase(directory.host, wanted, &directory.st);
+            if (stored.isEmpty() || ::lstat(joinHost(directory.host, stored).constData(), &st) != 0)
+                return entries;
+        }
+        add(stored, st);
+        return entries;
+    }
+
+    const Listing* listing = listNames(directory.host, &directory.st);
+    const int dirFd = listing ? ::open(directory.host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    if (dirFd < 0)
+        return entries;
+    const bool everything = wanted == QLatin1String("*.*") || wanted == QLatin1String("*");
+    for (const auto& [name, type] : listing->names) {
+        // The type from the listing drops most entries without a stat.
+        unsigned early = name.startsWith('.') ? unsigned(faHidden) : 0u;
+        if (type == DT_DIR)
+            early |= faDirectory;
+        else if (type != DT_UNKNOWN && type != DT_REG && type != DT_LNK)
+            early |= faSystem;
+        if (early & dropped)
+            continue;
+        if (!everything && !matchesPattern(QFile::decodeName(name), wanted))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+            add(name, st);
+    }
+    ::close(dirFd);
+    return entries;
+}
+
+bool HostFileSystem::probeDrive(int driveNumber) const
+{
+    const QString folder = m_drives.folder(driveNumber);
+    if (folder.isEmpty())
+        return false;
+    const QByteArray host = QFile::encodeName(folder);
+    struct stat st {};
+    struct statvfs fs {};
+    return ::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && ::statvfs(host.constData(), &fs) == 0;
+}
+
+std::int64_t HostFileSystem::freeSpace(int driveNumber) const
+{
+    const QString folder = m_drives.folder(driveNumber);
+    if (folder.isEmpty())
+        return -1;
+    struct statvfs fs {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return -1;
+    constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    const std::uint64_t blocks = fs.f_bavail;
+    const std::uint64_t blockSize = fs.f_frsize;
+    if (blockSize != 0 && blocks > most / blockSize)
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(blocks * blockSize);
+}
+
+int HostFileSystem::createDirectory(const QString& path)
+{
+    const Lookup target = resolve(path);
+    if (target.host.isEmpty())
+        return ENOENT;
+    if (target.error == 0)
+        return EEXIST;
+    if (!target.parentOk)
+        return target.error;
+    return ::mkdir(target.host.constData(), 0777) == 0 ? 0 : errno;
+}
+
+int HostFileSystem::forceDirectories(const QString& path)
+{
+    const WinPath full = WinPath::parse(path);
+    WinPath step = full;
+    step.names.clear();
+    if (full.names.isEmpty())
+        return directoryExists(path) ? 0 : ENOENT;
+    for (const QString& name : full.names) {
+        step.names.append(name);
+        const Lookup found = resolve(step);
+        if (found.host.isEmpty())
+            return ENOENT;
+        if (found.error == 0) {
+            if (!S_ISDIR(found.st.st_mode))
+                return ENOTDIR;
+            continue;
+        }
+        if (!found.parentOk)
+            return found.error;
+        if (::mkdir(found.host.constData(), 0777) != 0 && errno != EEXIST)
+            return errno;
+    }
+    return 0;
+}
+
+bool HostFileSystem::deleteFile(const QString& path)
+{
+    const Lookup target = resolve(path);
+    if (target.error != 0) {
+        m_lastError = target.error;
+        return false;
+    }
+    if (S_ISDIR(target.st.st_mode)) {
+        m_lastError = EISDIR;
+        return false;
+    }
+    // unlink removes a symbolic link itself, never what it points to.
+    if (::unlink(target.host.constData()) != 0) {
+        m_lastError = errno;
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<File> HostFileSystem::openRead(const QString& path)
+{
+    const Lookup source = resolve(path);
+    if (source.error != 0) {
+        m_lastError = source.error;
+        return nullptr;
+    }
+    // Opened without blocking so that a fifo cannot hang the program, and
+    // refused unless it is a regular file: a device could be read for ever.
+    const int fd = ::open(source.host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        m_lastError = errno;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_lastError = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return std::make_unique<HostFile>(fd);
+}
+
+std::unique_ptr<File> HostFileSystem::create(const QString& path)
+{
+    const Lookup target = resolve(path);
+    if (target.host.isEmpty() || (target.error != 0 && !target.parentOk)) {
+        m_lastError = target.host.isEmpty() ? ENOENT : target.error;
+        return nullptr;
+    }
+    if (target.error == 0) {
+        if (S_ISDIR(target.st.st_mode)) {
+            m_lastError = EISDIR;
+            return nullptr;
+        }
+        // A link is replaced by a new file rather than written through, so
+        // that a copy never changes a file outside its target folder.
+        if (S_ISLNK(target.st.st_mode) && ::unlink(target.host.constData()) != 0) {
+            m_lastError = errno;
+            return nullptr;
+        }
+        if (!S_ISREG(target.st.st_mode) && !S_ISLNK(target.st.st_mode)) {
+            m_lastError = EACCES;
+            return nullptr;
+        }
+    }
+    const int fd = ::open(target.host.constData(),
+                          O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
+                          0666);
+    if (fd < 0) {
+        m_lastError = errno;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_lastError = EACCES;
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return std::make_unique<HostFile>(fd);
+}
+
+QString HostFileSystem::currentDirectory() const
+{
+    const QByteArray host = hostCurrentDirectory();
+    return host.isEmpty() ? QString() : m_drives.fromHost(QFile::decodeName(host));
+}
+
+int HostFileSystem::setCurrentDirectory(const QString& path)
+{
+    const Lookup target = resolve(path);
+    if (target.host.isEmpty())
+        return ENOENT;
+    if (target.error != 0)
+        return target.error;
+    if (!S_ISDIR(target.st.st_mode))
+        return ENOTDIR;
+    return ::chdir(target.host.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace umbraxis

@@ -1,0 +1,154 @@
+#include "platform/HostProcessStarter.h"
+
+#include "platform/FileSystem.h"
+#include "platform/WinPath.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace umbraxis {
+
+namespace {
+
+struct ProgramPart {
+    QString program;
+    QString rest;
+};
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Splits off the program part. An unquoted program path may hold blanks, so
+// longer and longer prefixes that end at a blank are tried until one names
+// an existing file, as the classic start call does; when none does, the
+// first word is the program.
+ProgramPart splitProgram(const QString& commandLine, const FileSystem& files)
+{
+    const QString line = commandLine.trimmed();
+    if (line.startsWith(QLatin1Char('"'))) {
+        const qsizetype close = line.indexOf(QLatin1Char('"'), 1);
+        if (close < 0)
+            return {line.mid(1), QString()};
+        return {line.mid(1, close - 1), line.mid(close + 1)};
+    }
+
+    QList<qsizetype> ends;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (isBlank(line[i]) && i > 0 && !isBlank(line[i - 1]))
+            ends.append(i);
+    }
+    ends.append(line.size());
+    for (qsizetype end : ends) {
+        const QString candidate = line.left(end);
+        if (files.fileExists(candidate))
+            return {candidate, line.mid(end)};
+    }
+    return {line.left(ends.first()), line.mid(ends.first())};
+}
+
+// The first two bytes of a regular file; empty for anything else. Opened
+// without blocking so that a fifo cannot hang the caller.
+QByteArray leadingBytes(const QByteArray& hostPath)
+{
+    const int fd = ::open(hostPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray bytes;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        char buffer[2];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        bytes = n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray("");
+    }
+    ::close(fd);
+    return bytes;
+}
+
+bool isRegularFile(const QByteArray& hostPath)
+{
+    struct stat st {};
+    return ::stat(hostPath.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+HostProcessStarter::HostProcessStarter(const FileSystem& files) : m_files(files) {}
+
+QStringList HostProcessStarter::splitArguments(const QString& text)
+{
+    QStringList arguments;
+    QString current;
+    bool inWord = false;
+    bool quoted = false;
+    for (QChar c : text) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            inWord = true;
+        } else if (isBlank(c) && !quoted) {
+            if (inWord)
+                arguments.append(current);
+            current.clear();
+            inWord = false;
+        } else {
+            current += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        arguments.append(current);
+    return arguments;
+}
+
+int HostProcessStarter::start(const QString& commandLine, int showFlag)
+{
+    Q_UNUSED(showFlag);
+    const ProgramPart part = splitProgram(commandLine, m_files);
+    if (part.program.isEmpty())
+        return FileNotFound;
+
+    const QString hostPath = m_files.toHost(part.program);
+    if (hostPath.isEmpty())
+        return PathNotFound;
+    if (!m_files.fileExists(part.program)) {
+        if (m_files.directoryExists(part.program))
+            return NotExecutable;
+        WinPath parent = WinPath::parse(part.program);
+        if (parent.names.isEmpty())
+            return PathNotFound;
+        parent.names.removeLast();
+        const bool parentExists = (parent.names.isEmpty() && !parent.rooted && !parent.hasDrive())
+                                  || m_files.directoryExists(parent.toString());
+        return parentExists ? FileNotFound : PathNotFound;
+    }
+
+    const QByteArray host = QFile::encodeName(hostPath);
+    if (!isRegularFile(host))
+        return NotExecutable;
+
+    QProcess process;
+    const QStringList arguments = splitArguments(part.rest);
+    if (leadingBytes(host) == "MZ") {
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (wine.isEmpty())
+            return NotExecutable;
+        process.setProgram(wine);
+        process.setArguments(QStringList{hostPath} + arguments);
+    } else {
+        if (::access(host.constData(), X_OK) != 0)
+            return NotExecutable;
+        process.setProgram(hostPath);
+        process.setArguments(arguments);
+    }
+    process.setWorkingDirectory(QDir::currentPath());
+    return process.startDetached() ? Started : Failed;
+}
+
+} // namespace umbraxis

@@ -1,0 +1,18 @@
+#include "fakes/RecordingProcessStarter.h"
+
+#include "platform/FileSystem.h"
+
+#include <QDir>
+
+namespace umbraxis {
+
+RecordingProcessStarter::RecordingProcessStarter(const FileSystem* files) : m_files(files) {}
+
+int RecordingProcessStarter::start(const QString& commandLine, int showFlag)
+{
+    m_calls.push_back({commandLine, showFlag,
+                       m_files ? m_files->currentDirectory() : QDir::currentPath()});
+    return m_result;
+}
+
+} // namespace umbraxis

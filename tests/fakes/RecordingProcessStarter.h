@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/ProcessStarter.h"
+
+#include <QString>
+#include <vector>
+
+namespace umbraxis {
+
+class FileSystem;
+
+// A process starter that starts nothing: it records each call, with the
+// current directory at the moment of the call, and answers a settable code.
+class RecordingProcessStarter : public ProcessStarter {
+public:
+    struct Call {
+        QString commandLine;
+        int showFlag = 0;
+        QString currentDirectory;
+    };
+
+    // The current directory is read through `files` (a program path); without
+    // it, the host's current directory is recorded.
+    explicit RecordingProcessStarter(const FileSystem* files = nullptr);
+
+    int start(const QString& commandLine, int showFlag) override;
+
+    void setResult(int result) { m_result = result; }
+    const std::vector<Call>& calls() const { return m_calls; }
+    void clear() { m_calls.clear(); }
+
+private:
+    const FileSystem* m_files;
+    int m_result = 33;
+    std::vector<Call> m_calls;
+};
+
+} // namespace umbraxis
