@@ -138,7 +138,8 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeCreatedIsReportedNotFatal)
 
 TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
 {
-    const QByteArray damaged("[Main]\nQuakeDir=c:\\quake\\\n\0\x01\x02garbage without structure\n", 60);
+    static const char kDamaged[] = "[Main]\nQuakeDir=c:\\quake\\\n\0\x01\x02garbage without structure\n";
+    const QByteArray damaged(kDamaged, sizeof kDamaged - 1);
     writeRaw(damaged);
     QtSettingsStore store(path());
 
