@@ -153,16 +153,21 @@ bool MediaTransport::reachedEnd() const
     return m_playing && position() >= m_length;
 }
 
-void MediaTransport::settle()
+bool MediaTransport::endAtLength()
 {
     if (!reachedEnd())
-        return;
+        return false;
     const bool notify = m_playNotify;
     m_playNotify = false;
     m_playing = false;
     m_position = m_length;
     m_host.halted(m_length);
-    if (notify)
+    return notify;
+}
+
+void MediaTransport::settle()
+{
+    if (endAtLength())
         post(MediaNotify::Successful);
 }
 
@@ -178,16 +183,9 @@ void MediaTransport::halt(qint64 at, MediaNotify pendingResult)
 
 void MediaTransport::update()
 {
-    if (!reachedEnd())
-        return;
-    const bool notify = m_playNotify;
-    m_playNotify = false;
-    m_playing = false;
-    m_position = m_length;
-    m_host.halted(m_length);
     // The handler may close or even destroy this player, so nothing of it is
     // touched afterwards.
-    if (notify)
+    if (endAtLength())
         deliver(MediaNotify::Successful);
 }
 

@@ -82,6 +82,8 @@ private:
     Request takeRequest();
     void requireOpen() const;
     bool reachedEnd() const;
+    // Ends a play that has reached its end; true when a notification is due.
+    bool endAtLength();
     // Inside a command: a play whose time is up ends, its notification posted.
     void settle();
     void halt(qint64 at, MediaNotify pendingResult);
