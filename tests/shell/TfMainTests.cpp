@@ -268,3 +268,17 @@ TEST_F(TfMainTest, DraggingTheBareBackgroundMovesTheScreenButNotFromAButton)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TfMainTest, AStoreThatCannotBeWrittenIsReportedAndStartUpGoesOn)
+{
+    settings.failCreate = true;
+    auto main = showMain();
+    EXPECT_EQ(errors.messages, QStringList{"Failed to create key Main"});
+    EXPECT_EQ(main->VersionText, "1.0");
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(shownColour(main->image(1)), normalColour(0).rgb());
+}
+
+} // namespace
