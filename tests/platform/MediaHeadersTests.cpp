@@ -136,23 +136,23 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
 
 QByteArray avi(const char* fourcc, quint32 compression, quint32 microSecPerFrame = 50000, quint32 frames = 20)
 {
-    AviSpec spec;
-    spec.handler = fourcc;
-    spec.compression = compression;
-    spec.microSecPerFrame = microSecPerFrame;
-    spec.totalFrames = frames;
-    return aviFile(spec);
+    AviLayout layout;
+    layout.handler = fourcc;
+    layout.compression = compression;
+    layout.microSecPerFrame = microSecPerFrame;
+    layout.totalFrames = frames;
+    return aviFile(layout);
 }
 
 TEST(MediaHeadersTest, AviLengthsAndCodecs)
 {
-    AviSpec noFormat;
+    AviLayout noFormat;
     noFormat.handler = "cvid";
     noFormat.compression = 0;
     noFormat.withFormat = false;
     noFormat.microSecPerFrame = 66667;
     noFormat.totalFrames = 30;
-    AviSpec timed;
+    AviLayout timed;
     timed.microSecPerFrame = 40000;
     timed.totalFrames = 12;
     QByteArray noTiming = aviFile(timed);

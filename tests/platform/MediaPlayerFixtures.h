@@ -101,7 +101,7 @@ inline QByteArray imaAdpcmWave(quint32 rate, qint64 samples, quint16 blockAlign 
     return riff("WAVE", chunk("fmt ", fmt) + chunk("fact", le32(quint32(samples))) + chunk("data", data));
 }
 
-struct AviSpec {
+struct AviLayout {
     quint32 microSecPerFrame = 40000;
     quint32 totalFrames = 10;
     QByteArray handler = "MJPG";
@@ -114,31 +114,31 @@ struct AviSpec {
     QList<QByteArray> frames;  // the movi chunks' data; empty for a header only
 };
 
-inline QByteArray aviFile(const AviSpec& spec)
+inline QByteArray aviFile(const AviLayout& layout)
 {
-    const QByteArray avih = le32(spec.microSecPerFrame) + le32(1000000) + le32(0) + le32(0x10)
-        + le32(spec.totalFrames) + le32(0) + le32(1) + le32(0) + le32(quint32(spec.width))
-        + le32(quint32(spec.height)) + QByteArray(16, '\0');
-    const QByteArray strh = QByteArray("vids") + spec.handler.leftJustified(4, ' ', true) + le32(0) + le16(0)
-        + le16(0) + le32(0) + le32(spec.microSecPerFrame) + le32(1000000) + le32(0) + le32(spec.totalFrames)
-        + le32(0) + le32(0xFFFFFFFF) + le32(0) + le16(0) + le16(0) + le16(quint16(spec.width))
-        + le16(quint16(spec.height));
-    const QByteArray strf = le32(40) + le32(quint32(spec.width)) + le32(quint32(spec.height)) + le16(1)
-        + le16(spec.bitCount) + le32(spec.compression) + le32(quint32(spec.width * spec.height * 3)) + QByteArray(16, '\0');
+    const QByteArray avih = le32(layout.microSecPerFrame) + le32(1000000) + le32(0) + le32(0x10)
+        + le32(layout.totalFrames) + le32(0) + le32(1) + le32(0) + le32(quint32(layout.width))
+        + le32(quint32(layout.height)) + QByteArray(16, '\0');
+    const QByteArray strh = QByteArray("vids") + layout.handler.leftJustified(4, ' ', true) + le32(0) + le16(0)
+        + le16(0) + le32(0) + le32(layout.microSecPerFrame) + le32(1000000) + le32(0) + le32(layout.totalFrames)
+        + le32(0) + le32(0xFFFFFFFF) + le32(0) + le16(0) + le16(0) + le16(quint16(layout.width))
+        + le16(quint16(layout.height));
+    const QByteArray strf = le32(40) + le32(quint32(layout.width)) + le32(quint32(layout.height)) + le16(1)
+        + le16(layout.bitCount) + le32(layout.compression) + le32(quint32(layout.width * layout.height * 3)) + QByteArray(16, '\0');
     QByteArray strl = chunk("strh", strh);
-    if (spec.withFormat)
+    if (layout.withFormat)
         strl += chunk("strf", strf);
     const QByteArray hdrl = list("hdrl", chunk("avih", avih) + list("strl", strl));
 
     QByteArray movi;
     QByteArray index;
-    for (const QByteArray& frame : spec.frames) {
-        const quint32 flags = spec.intraOnly || movi.isEmpty() ? 0x10 : 0;
+    for (const QByteArray& frame : layout.frames) {
+        const quint32 flags = layout.intraOnly || movi.isEmpty() ? 0x10 : 0;
         index += QByteArray("00dc") + le32(flags) + le32(quint32(4 + movi.size())) + le32(quint32(frame.size()));
         movi += chunk("00dc", frame);
     }
     QByteArray content = hdrl + list("movi", movi);
-    if (!spec.frames.isEmpty())
+    if (!layout.frames.isEmpty())
         content += chunk("idx1", index);
     return riff("AVI ", content);
 }
@@ -146,11 +146,11 @@ inline QByteArray aviFile(const AviSpec& spec)
 // A real MJPEG AVI: `frames` frames of a moving bar at `fps`.
 inline QByteArray mjpegAvi(int frames, int fps, int width = 64, int height = 48)
 {
-    AviSpec spec;
-    spec.microSecPerFrame = quint32(1000000 / fps);
-    spec.totalFrames = quint32(frames);
-    spec.width = width;
-    spec.height = height;
+    AviLayout layout;
+    layout.microSecPerFrame = quint32(1000000 / fps);
+    layout.totalFrames = quint32(frames);
+    layout.width = width;
+    layout.height = height;
     for (int i = 0; i < frames; ++i) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(QColor(40, 20, 10));
@@ -161,9 +161,9 @@ inline QByteArray mjpegAvi(int frames, int fps, int width = 64, int height = 48)
         QBuffer buffer(&jpeg);
         buffer.open(QIODevice::WriteOnly);
         image.save(&buffer, "JPG", 80);
-        spec.frames.append(jpeg);
+        layout.frames.append(jpeg);
     }
-    return aviFile(spec);
+    return aviFile(layout);
 }
 
 } // namespace umbraxis::testing

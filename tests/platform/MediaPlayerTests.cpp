@@ -293,22 +293,22 @@ protected:
                                  QStringLiteral("location=") + frames.filePath(QStringLiteral("%03d.bin"))});
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
             return std::nullopt;
-        AviSpec spec;
-        spec.microSecPerFrame = 50000;
-        spec.totalFrames = 10;
-        spec.handler = fourcc;
-        spec.compression = fourccValue(fourcc.constData());
-        spec.width = 160;
-        spec.height = 120;
-        spec.bitCount = bitCount;
-        spec.intraOnly = false;
+        AviLayout layout;
+        layout.microSecPerFrame = 50000;
+        layout.totalFrames = 10;
+        layout.handler = fourcc;
+        layout.compression = fourccValue(fourcc.constData());
+        layout.width = 160;
+        layout.height = 120;
+        layout.bitCount = bitCount;
+        layout.intraOnly = false;
         for (int i = 0; i < 10; ++i) {
             QFile frame(frames.filePath(QStringLiteral("%1.bin").arg(i, 3, 10, QLatin1Char('0'))));
             if (!frame.open(QIODevice::ReadOnly))
                 return std::nullopt;
-            spec.frames.append(frame.readAll());
+            layout.frames.append(frame.readAll());
         }
-        return aviFile(spec);
+        return aviFile(layout);
     }
 
     QWidget m_display;
