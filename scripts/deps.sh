@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimediawidgets6
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
+  libsndfile1-dev libxcb1-dev
+  pulseaudio pulseaudio-utils
   fonts-liberation
   libgtest-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick
