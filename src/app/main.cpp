@@ -1,3 +1,4 @@
+#include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
 #include "shell/Application.h"
@@ -8,5 +9,6 @@ int main(int argc, char** argv)
     umbraxis::Application app(argc, argv);
     umbraxis::nameApplication();
     umbraxis::RealServices real;
-    return umbraxis::runProgram(app, real.services());
+    umbraxis::Program program(real.services());
+    return program.run(app);
 }

@@ -1,5 +1,6 @@
 #include "platform/HostFileSystem.h"
 
+#include "platform/RegularFile.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
@@ -636,20 +637,9 @@ std::unique_ptr<File> HostFileSystem::openRead(const QString& path)
         m_lastError = source.error;
         return nullptr;
     }
-    // Opened without blocking so that a fifo cannot hang the program, and
-    // refused unless it is a regular file: a device could be read for ever.
-    const int fd = ::open(source.host.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        m_lastError = errno;
+    const int fd = openRegularFile(source.host, m_lastError);
+    if (fd < 0)
         return nullptr;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        m_lastError = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
-        ::close(fd);
-        return nullptr;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<HostFile>(fd);
 }
 

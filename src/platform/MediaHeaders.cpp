@@ -180,6 +180,7 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
         return failure(kUnsupportedSound);
     }
 
+    header.frames = samples;
     header.lengthMs = (samples * 1000 + rate / 2) / rate;
     return {true, header, {}};
 }

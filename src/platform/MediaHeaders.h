@@ -21,6 +21,9 @@ struct MediaHeader {
     // sound; "Cinepak", "MS Video 1", "MS RLE", "MJPEG", "Uncompressed" for
     // video.
     QString format;
+    // Sample frames of a sound: what the data holds, or the exact count the
+    // file gives when the data's last block is only partly used.
+    qint64 frames = 0;
     int channels = 0;
     int sampleRate = 0;
     int bitsPerSample = 0;

@@ -138,7 +138,7 @@ qint64 MediaTransport::position() const
         return 0;
     if (!m_playing)
         return m_position;
-    return std::min(m_length, m_position + std::max<qint64>(m_host.now() - m_startedAt, 0));
+    return std::min(m_length, m_position + std::max<qint64>(m_host.played(m_startedAt), 0));
 }
 
 qint64 MediaTransport::remaining() const
@@ -187,6 +187,19 @@ void MediaTransport::update()
     // touched afterwards.
     if (endAtLength())
         deliver(MediaNotify::Successful);
+}
+
+void MediaTransport::fail()
+{
+    if (!m_playing)
+        return;
+    const bool notify = m_playNotify;
+    m_playNotify = false;
+    m_playing = false;
+    m_position = m_length;
+    m_host.halted(m_length);
+    if (notify)
+        deliver(MediaNotify::Failure);
 }
 
 void MediaTransport::post(MediaNotify result)

@@ -32,6 +32,9 @@ public:
         virtual ~Host() = default;
         // Milliseconds on a monotonic clock.
         virtual qint64 now() const = 0;
+        // Milliseconds played since the play that began at `startedAt` on
+        // that clock; the clock's own count unless the host follows a device.
+        virtual qint64 played(qint64 startedAt) const { return now() - startedAt; }
         // Blocks for a waiting command; never longer than the rest of a play.
         virtual void sleep(qint64 ms) = 0;
         virtual void started(qint64 fromMs) = 0;
@@ -72,6 +75,9 @@ public:
     // Called from the event loop when time has passed: ends a play that has
     // reached the end and calls the notification handler directly.
     void update();
+    // Called from the event loop when the device failed during a play: the
+    // play ends at the end and its notification reports Failure.
+    void fail();
 
 private:
     struct Request {

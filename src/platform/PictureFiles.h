@@ -7,14 +7,16 @@ namespace umbraxis {
 class FileSystem;
 
 // Loads BMP pictures (1-, 4-, 8-bit palettised, RLE4/RLE8, 24-bit, OS/2
-// headers) through the file system's case-insensitive name lookup.
+// headers) through the file system's case-insensitive name lookup. Only
+// regular files are read, so a fifo or device under a picture's name fails
+// at once instead of hanging the program.
 class PictureFiles : public PictureLoader {
 public:
-    explicit PictureFiles(const FileSystem& files) : m_files(files) {}
+    explicit PictureFiles(FileSystem& files) : m_files(files) {}
     QImage load(const QString& path) override;
 
 private:
-    const FileSystem& m_files;
+    FileSystem& m_files;
 };
 
 } // namespace umbraxis

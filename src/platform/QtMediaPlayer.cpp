@@ -1,6 +1,7 @@
 #include "platform/QtMediaPlayer.h"
 
 #include "platform/AppError.h"
+#include "platform/RegularFile.h"
 
 #include <QAudioDevice>
 #include <QAudioOutput>
@@ -12,10 +13,16 @@
 #include <QVideoWidget>
 
 #include <algorithm>
+#include <unistd.h>
 
 namespace umbraxis {
 
 namespace {
+
+// A device that has played nothing new for this long has failed.
+constexpr qint64 StallMs = 3000;
+// How often a play that follows its device looks at it near the end.
+constexpr int PollMs = 10;
 
 QString defaultResolve(const QString& programPath)
 {
@@ -53,6 +60,7 @@ void QtMediaPlayer::open()
         m_transport.closeDevice();
         destroyBackend();
     }
+    int fd = -1;
     try {
         if (m_fileName.isEmpty())
             throw AppError(QString::fromLatin1(MediaText::NotFound));
@@ -63,15 +71,23 @@ void QtMediaPlayer::open()
         const QFileInfo info(hostPath);
         if (hostPath.isEmpty() || !info.exists() || info.isDir())
             throw AppError(QString::fromLatin1(MediaText::NotFound));
-        QFile file(hostPath);
-        if (!file.open(QIODevice::ReadOnly))
+        int error = 0;
+        fd = openRegularFile(QFile::encodeName(hostPath), error);
+        if (fd < 0)
+            throw AppError(QString::fromLatin1(MediaText::CannotOpen));
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
             throw AppError(QString::fromLatin1(MediaText::CannotOpen));
         const MediaHeaderResult result = readMediaHeader(file, *kind);
+        file.close();
         if (!result.ok)
             throw AppError(result.error.isEmpty() ? QString::fromLatin1(MediaText::UnknownError) : result.error);
         m_header = result.header;
-        createBackend(info.absoluteFilePath(), *kind);
+        createBackend(info.absoluteFilePath(), *kind, fd);
+        fd = -1;
     } catch (...) {
+        if (fd >= 0)
+            ::close(fd);
         m_transport.openFailed();
         throw;
     }
@@ -123,14 +139,35 @@ void QtMediaPlayer::setDisplayRect(const QRect& rect)
     placeVideo();
 }
 
+qint64 QtMediaPlayer::played(qint64 startedAt) const
+{
+    return followsDevice() ? m_wave->playedMs() : now() - startedAt;
+}
+
 void QtMediaPlayer::sleep(qint64 ms)
 {
-    if (ms > 0)
-        QThread::msleep(static_cast<unsigned long>(ms));
+    if (!followsDevice()) {
+        if (ms > 0)
+            QThread::msleep(static_cast<unsigned long>(ms));
+        return;
+    }
+    // The device plays on by itself; the wait ends when it has played the
+    // sound (or fails, and the clock takes over).
+    while (followsDevice() && m_transport.remaining() > 0) {
+        watchDevice();
+        QThread::msleep(PollMs / 2);
+    }
 }
 
 void QtMediaPlayer::started(qint64 fromMs)
 {
+    if (m_wave) {
+        m_clockStandsIn = false;
+        m_wave->start(fromMs);
+        m_lastPlayed = 0;
+        m_lastProgressAt = now();
+        watchDevice();
+    }
     m_endTimer.start(int(std::max<qint64>(m_transport.remaining(), 0)));
     if (!m_backend)
         return;
@@ -138,9 +175,28 @@ void QtMediaPlayer::started(qint64 fromMs)
     m_backend->play();
 }
 
+void QtMediaPlayer::watchDevice()
+{
+    if (!followsDevice())
+        return;
+    const qint64 played = m_wave->playedMs();
+    if (played > m_lastPlayed) {
+        m_lastPlayed = played;
+        m_lastProgressAt = now();
+    }
+    if (m_wave->failed() || now() - m_lastProgressAt > StallMs) {
+        m_clockStandsIn = true;
+        m_wave->halt();
+    }
+}
+
 void QtMediaPlayer::halted(qint64 atMs)
 {
     m_endTimer.stop();
+    // A sound that was played to its end is left to the device, which still
+    // holds its last moments; anything else is cut off now.
+    if (m_wave && atMs < m_transport.length())
+        m_wave->halt();
     if (!m_backend)
         return;
     // A decoder that has already run out is left as it is, so that the last
@@ -152,23 +208,38 @@ void QtMediaPlayer::halted(qint64 atMs)
 
 void QtMediaPlayer::endTimerFired()
 {
+    watchDevice();
     const qint64 remaining = m_transport.remaining();
     if (remaining > 0) {
-        m_endTimer.start(int(remaining));
+        // A device plays at its own pace: it is looked at again soon.
+        m_endTimer.start(int(followsDevice() ? std::min<qint64>(remaining, PollMs) : remaining));
         return;
     }
     // Last: the notification handler may destroy this player.
-    m_transport.update();
+    if (m_clockStandsIn)
+        m_transport.fail();
+    else
+        m_transport.update();
 }
 
-void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind)
+void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int fd)
 {
     const bool audioDevice = !QMediaDevices::audioOutputs().isEmpty();
-    // Without an output device a sound is only timed, never decoded: the
-    // backend would fail for want of a sink, and the clock is what callers
-    // rely on.
-    if (kind == MediaKind::Wave && !audioDevice)
+    if (kind == MediaKind::Wave) {
+        // Without an output device a sound is only timed, never decoded:
+        // the clock is what callers rely on.
+        if (!audioDevice) {
+            ::close(fd);
+            return;
+        }
+        ::lseek(fd, 0, SEEK_SET);
+        m_wave = WaveOutput::decode(fd, m_header.frames);
+        // A sound the decoder cannot read is timed by the clock, and its
+        // plays report Failure.
+        m_clockStandsIn = !m_wave;
         return;
+    }
+    ::close(fd);
     m_backend = std::make_unique<QMediaPlayer>();
     if (audioDevice) {
         m_audio = std::make_unique<QAudioOutput>();
@@ -188,6 +259,8 @@ void QtMediaPlayer::destroyBackend()
     }
     m_backend.reset();
     m_audio.reset();
+    m_wave.reset();
+    m_clockStandsIn = false;
     delete m_video.data();
     m_header = MediaHeader();
 }

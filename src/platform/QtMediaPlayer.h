@@ -3,6 +3,7 @@
 #include "platform/MediaHeaders.h"
 #include "platform/MediaPlayer.h"
 #include "platform/MediaTransport.h"
+#include "platform/WaveOutput.h"
 
 #include <QElapsedTimer>
 #include <QMediaPlayer>
@@ -20,10 +21,13 @@ namespace umbraxis {
 // Turns a program path ("sounds\guncock.wav") into a host path.
 using MediaPathResolver = std::function<QString(const QString&)>;
 
-// The media player over Qt Multimedia. Length, position and mode come from
-// the file's header and the player's own clock, so they are exact even when
-// no sound device exists (the sound then plays silently) or the decoder
-// stalls; the decoder only makes the sound heard and the picture seen.
+// The media player over Qt Multimedia. A wave sound is decoded whole and
+// played through the audio device, and its position is what the device has
+// played, so that every sound is heard to its end. Without an audio device a
+// sound plays silently on the player's own clock, and the clock also stands
+// in when the device fails or never starts (the play then ends after the
+// sound's length and reports Failure). Video goes through the media backend
+// into a video widget; its length comes from the file's own header.
 class QtMediaPlayer : public MediaPlayer, private MediaTransport::Host {
 public:
     explicit QtMediaPlayer(MediaPathResolver resolver);
@@ -55,19 +59,29 @@ public:
 
     // What the open file's header said; meaningful while a device is open.
     const MediaHeader& header() const { return m_header; }
-    // The decoder behind the open device, or null when the sound plays
-    // silently. For diagnostics and tests.
+    // The video decoder behind the open device, or null. For diagnostics and
+    // tests.
     const QMediaPlayer* backend() const { return m_backend.get(); }
+    // The decoded sound behind the open device, or null when the sound plays
+    // silently.
+    const WaveOutput* wave() const { return m_wave.get(); }
+    // The device of the current play failed, and the clock times it.
+    bool clockStandsIn() const { return m_clockStandsIn; }
     // The widget the video is drawn in, or null.
     QVideoWidget* videoWidget() const;
 
 private:
     qint64 now() const override { return m_clock.elapsed(); }
+    qint64 played(qint64 startedAt) const override;
     void sleep(qint64 ms) override;
     void started(qint64 fromMs) override;
     void halted(qint64 atMs) override;
 
-    void createBackend(const QString& hostPath, MediaKind kind);
+    void createBackend(const QString& hostPath, MediaKind kind, int fd);
+    bool followsDevice() const { return m_wave && !m_clockStandsIn; }
+    // Checks the device of a running play; switches to the clock when it
+    // failed or has stopped moving.
+    void watchDevice();
     void destroyBackend();
     void placeVideo();
     void endTimerFired();
@@ -77,6 +91,10 @@ private:
     MediaHeader m_header;
     QElapsedTimer m_clock;
     QTimer m_endTimer;
+    std::unique_ptr<WaveOutput> m_wave;
+    bool m_clockStandsIn = false;
+    qint64 m_lastPlayed = 0;
+    qint64 m_lastProgressAt = 0;
     std::unique_ptr<QMediaPlayer> m_backend;
     std::unique_ptr<QAudioOutput> m_audio;
     QPointer<QWidget> m_display;

@@ -3,6 +3,8 @@
 #include "platform/AppError.h"
 #include "platform/ErrorBox.h"
 
+#include <QFont>
+
 #include <cstdio>
 
 namespace umbraxis {
@@ -10,6 +12,19 @@ namespace umbraxis {
 Application::Application(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    installFontSubstitutes();
+}
+
+void installFontSubstitutes()
+{
+    // The screens name the fonts of the desktop they were drawn for; these
+    // metric-compatible families keep every label's text at the width and
+    // height its place was made for.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Courier New"),
+                               {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine")});
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
@@ -20,12 +35,6 @@ bool Application::notify(QObject* receiver, QEvent* event)
         showError(m_errors, error);
         return true;
     }
-}
-
-ErrorBox* applicationErrorBox()
-{
-    auto* app = qobject_cast<Application*>(QCoreApplication::instance());
-    return app ? app->errorBox() : nullptr;
 }
 
 void showError(ErrorBox* errors, const std::exception& error)

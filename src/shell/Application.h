@@ -6,9 +6,10 @@ namespace umbraxis {
 
 class ErrorBox;
 
-// The application object. Errors that escape an event handler end that
-// handler; they are shown in the standard error box and the event loop
-// carries on.
+// The application object. Every handler of the program catches its own
+// errors at its edge (see Screen::guard); an error that escapes one all the
+// same is shown in the error box set here, as a last resort, and the event
+// loop carries on.
 class Application : public QApplication {
     Q_OBJECT
 public:
@@ -30,10 +31,8 @@ bool runGuarded(ErrorBox* errors, Handler&& handler);
 
 void showError(ErrorBox* errors, const std::exception& error);
 
-// The error box of the running application object; null without one.
-// Event handlers catch their errors at their own edge and show them here,
-// so that no exception has to travel through the toolkit's own frames.
-ErrorBox* applicationErrorBox();
+// Maps the font names the screens use onto installed metric-compatible fonts.
+void installFontSubstitutes();
 
 template <typename Handler>
 bool runGuarded(ErrorBox* errors, Handler&& handler)

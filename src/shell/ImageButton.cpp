@@ -13,26 +13,56 @@ ImageButton::ImageButton(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ImageButton::setPictures(const QPixmap* normal, const QPixmap* pressed)
+void ImageButton::setSplitPicture(const QPixmap& picture)
 {
-    m_normal = normal;
-    m_pressed = pressed;
+    m_split = true;
+    m_splitSource = picture;
+    m_shown = picture.copy();
+    m_pressedShown = false;
+    update();
+}
+
+void ImageButton::freePictures()
+{
+    m_normal = QPixmap();
+    m_pressed = QPixmap();
+    m_splitSource = QPixmap();
 }
 
 void ImageButton::showNormalPicture()
 {
-    show(m_normal, false);
+    if (m_split) {
+        copyHalf(false);
+        return;
+    }
+    m_shown = m_normal.isNull() ? QPixmap() : m_normal.copy();
+    m_pressedShown = false;
+    update();
 }
 
 void ImageButton::showPressedPicture()
 {
-    show(m_pressed, true);
+    if (m_split) {
+        copyHalf(true);
+        return;
+    }
+    m_shown = m_pressed.isNull() ? QPixmap() : m_pressed.copy();
+    m_pressedShown = true;
+    update();
 }
 
-void ImageButton::show(const QPixmap* picture, bool pressed)
+void ImageButton::copyHalf(bool pressedHalf)
 {
-    m_shown = picture ? picture->copy() : QPixmap();
-    m_pressedShown = pressed;
+    m_pressedShown = pressedHalf;
+    if (m_shown.isNull() || m_splitSource.isNull())
+        return;
+    const int height = m_shown.height();
+    const int half = m_shown.width() / 2;
+    QPainter painter(&m_shown);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawPixmap(QRect(0, 0, half, height), m_splitSource,
+                       QRect(pressedHalf ? half : 0, 0, half, height));
+    painter.end();
     update();
 }
 
@@ -47,18 +77,30 @@ void ImageButton::paintEvent(QPaintEvent*)
 void ImageButton::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
+    m_secondClickOfDouble = false;
     if (!canPress || canPress())
         showPressedPicture();
+}
+
+void ImageButton::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click looks like a press, but its release
+    // is not a click: the first click already ran the action, and running it
+    // again would install twice or open a screen that was just closed.
+    mousePressEvent(event);
+    m_secondClickOfDouble = true;
 }
 
 void ImageButton::mouseReleaseEvent(QMouseEvent* event)
 {
     event->accept();
-    const bool click = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    // A failing action ends there and is reported; the normal picture comes
+    const bool click = event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())
+        && !m_secondClickOfDouble;
+    m_secondClickOfDouble = false;
+    // A failing action ends there and is reported; the normal look comes
     // back all the same, so that a button is never left looking pressed.
     if (click && onClick)
-        runGuarded(applicationErrorBox(), onClick);
+        runGuarded(m_errors, onClick);
     showNormalPicture();
 }
 

@@ -1,18 +1,56 @@
 #include "shell/Screen.h"
 
 #include "platform/PictureLoader.h"
+#include "shell/Application.h"
+#include "shell/Shell.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QPainter>
+#include <QShowEvent>
 
 namespace umbraxis {
 
-Screen::Screen(const Services& services, const QSize& size, QWidget* parent)
+namespace {
+
+void paintBlack(QWidget& widget)
+{
+    widget.setAutoFillBackground(true);
+    QPalette black = widget.palette();
+    black.setColor(QPalette::Window, Qt::black);
+    widget.setPalette(black);
+}
+
+} // namespace
+
+Screen::Screen(const Services& services, Shell* shell, const QSize& size, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
+    , m_shell(shell)
 {
     setFixedSize(size);
-    setAutoFillBackground(true);
     setBlackBackground();
+}
+
+Screen::~Screen()
+{
+    // A screen destroyed while shown modally ends that showing.
+    if (m_loop)
+        m_loop->exit();
+}
+
+bool Screen::guard(const std::function<void()>& handler)
+{
+    return runGuarded(m_services.errors, handler);
+}
+
+void Screen::destroyScreen()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    guard([this] { FormDestroy(); });
 }
 
 QPixmap Screen::loadPicture(const QString& path) const
@@ -28,9 +66,97 @@ void Screen::setBackground(const QPixmap& picture)
 
 void Screen::setBlackBackground()
 {
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    paintBlack(*this);
+}
+
+void Screen::createButtons(const std::vector<ButtonRow>& rows)
+{
+    for (const ButtonRow& row : rows) {
+        QWidget* holder = this;
+        QRect place = row.place;
+        if (!row.bare) {
+            auto* panel = new QWidget(this);
+            panel->setObjectName(QStringLiteral("Panel%1").arg(row.number));
+            panel->setGeometry(row.place);
+            paintBlack(*panel);
+            m_panels.insert(row.number, panel);
+            holder = panel;
+            place = QRect(QPoint(0, 0), row.place.size());
+        }
+        auto* image = new ImageButton(holder);
+        image->setObjectName(QStringLiteral("Image%1").arg(row.number));
+        image->setGeometry(place);
+        image->setErrorBox(m_services.errors);
+        if (row.hint && m_showHints)
+            image->setToolTip(QString::fromUtf8(row.hint));
+        image->onClick = row.click;
+        m_images.insert(row.number, image);
+        if (row.picture)
+            m_pictureNames.insert(row.number, QString::fromLatin1(row.picture));
+    }
+}
+
+void Screen::loadNormalPicture(int number)
+{
+    image(number)->setNormalPicture(loadPicture(QStringLiteral("images\\fbf%1.bmp").arg(m_pictureNames.value(number))));
+}
+
+void Screen::loadPressedPicture(int number)
+{
+    image(number)->setPressedPicture(loadPicture(QStringLiteral("images\\fbn%1.bmp").arg(m_pictureNames.value(number))));
+}
+
+void Screen::showNormalPictures()
+{
+    for (ImageButton* button : std::as_const(m_images))
+        button->showNormalPicture();
+}
+
+void Screen::freeButtonPictures()
+{
+    for (ImageButton* button : std::as_const(m_images))
+        button->freePictures();
+}
+
+void Screen::PlaceOverMain()
+{
+    if (m_shell)
+        move(m_shell->mainPosition());
+}
+
+void Screen::UpdateWindow()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+}
+
+void Screen::ShowModal()
+{
+    const QPointer<QWidget> opener = QApplication::activeWindow();
+    m_closeRequested = false;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    if (!m_closeRequested) {
+        QEventLoop loop;
+        m_loop = &loop;
+        loop.exec(QEventLoop::DialogExec);
+        m_loop = nullptr;
+    }
+    hide();
+    if (opener && opener->isVisible()) {
+        opener->raise();
+        opener->activateWindow();
+    }
+}
+
+void Screen::Close()
+{
+    m_closeRequested = true;
+    if (m_loop)
+        m_loop->exit();
+    else if (isVisible())
+        hide();
 }
 
 void Screen::paintEvent(QPaintEvent*)
@@ -39,6 +165,40 @@ void Screen::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_background);
+}
+
+void Screen::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        guard([this] { FormShow(); });
+}
+
+void Screen::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        guard([this] { FormHide(); });
+}
+
+void Screen::closeEvent(QCloseEvent* event)
+{
+    // A modal screen closed by the window system ends its showing like its
+    // own way out would.
+    if (m_loop) {
+        event->ignore();
+        Close();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
+bool Screen::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        guard([this] { FormActivate(); });
+    return handled;
 }
 
 } // namespace umbraxis

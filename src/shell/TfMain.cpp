@@ -3,7 +3,6 @@
 #include "platform/InstanceGuard.h"
 #include "platform/MediaPlayer.h"
 #include "platform/SettingsStore.h"
-#include "shell/Application.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -11,71 +10,24 @@
 
 namespace umbraxis {
 
-namespace {
-
-struct MenuButton {
-    int left;
-    int top;
-    int width;
-    int height;
-    const char* hint;
-    const char* name; // the picture files are "images\fbf" / "images\fbn" + name + ".bmp"
-};
-
-constexpr std::array<MenuButton, TfMain::kButtons> kMenu{{
-    {212, 398, 134, 27, "Display Levels", "insta"},
-    {40, 398, 134, 27, "Display Mission Briefing", "brief"},
-    {386, 398, 134, 27, "Run Quake", "run"},
-    {40, 443, 134, 27, "Display Web Sites & Quake Editors List", "web"},
-    {212, 443, 134, 27, "Help for Umbraxis", "help"},
-    {386, 443, 134, 27, "About Umbraxis", "about"},
-    {537, 398, 83, 73, "Exit Umbraxis", "exit"},
-}};
-
-} // namespace
-
 TfMain::TfMain(const Services& services, QWidget* parent)
-    : Screen(services, QSize(640, 480), parent)
+    : Screen(services, nullptr, QSize(640, 480), parent)
+    , MediaPlayer1(services.media->createPlayer())
+    , m_shell(std::make_unique<Shell>(*MediaPlayer1, *services.files))
 {
+    setShell(m_shell.get());
+    m_shell->setMainPosition([this] { return pos(); });
     setWindowTitle(QStringLiteral("Umbraxis"));
     setObjectName(QStringLiteral("fMain"));
-    createControls();
-    runGuarded(services.errors, [this] { FormCreate(); });
-}
-
-TfMain::~TfMain()
-{
-    FormDestroy();
-}
-
-void TfMain::createControls()
-{
-    MediaPlayer1 = services().media->createPlayer();
-    m_cues = std::make_unique<CuePlayer>(*MediaPlayer1, *services().files);
-
-    const std::array<void (TfMain::*)(), kButtons> clicks{
-        &TfMain::Image1Click, &TfMain::Image2Click, &TfMain::Image3Click, &TfMain::Image4Click,
-        &TfMain::Image5Click, &TfMain::Image6Click, &TfMain::Image7Click};
-    for (int i = 0; i < kButtons; ++i) {
-        const MenuButton& button = kMenu[i];
-        auto* panel = new QWidget(this);
-        panel->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
-        panel->setGeometry(button.left, button.top, button.width, button.height);
-        panel->setAutoFillBackground(true);
-        QPalette black = panel->palette();
-        black.setColor(QPalette::Window, Qt::black);
-        panel->setPalette(black);
-
-        auto* image = new ImageButton(panel);
-        image->setObjectName(QStringLiteral("Image%1").arg(i + 1));
-        image->setGeometry(0, 0, button.width, button.height);
-        image->setToolTip(QString::fromUtf8(button.hint));
-        image->setPictures(&m_normal[i], &m_pressed[i]);
-        image->onClick = [this, click = clicks[i]] { (this->*click)(); };
-
-        m_panels[i] = panel;
-        m_images[i] = image;
-    }
+    createButtons({
+        {1, {212, 398, 134, 27}, "Display Levels", "insta", [this] { Image1Click(); }},
+        {2, {40, 398, 134, 27}, "Display Mission Briefing", "brief", [this] { Image2Click(); }},
+        {3, {386, 398, 134, 27}, "Run Quake", "run", [this] { Image3Click(); }},
+        {4, {40, 443, 134, 27}, "Display Web Sites & Quake Editors List", "web", [this] { Image4Click(); }},
+        {5, {212, 443, 134, 27}, "Help for Umbraxis", "help", [this] { Image5Click(); }},
+        {6, {386, 443, 134, 27}, "About Umbraxis", "about", [this] { Image6Click(); }},
+        {7, {537, 398, 83, 73}, "Exit Umbraxis", "exit", [this] { Image7Click(); }},
+    });
 }
 
 void TfMain::FormCreate()
@@ -86,45 +38,31 @@ void TfMain::FormCreate()
     }
     setBlackBackground();
     setBackground(loadPicture(QStringLiteral("images\\fmain.bmp")));
-    for (int i = 0; i < kButtons; ++i) {
-        const QString name = QString::fromLatin1(kMenu[i].name);
-        m_normal[i] = loadPicture(QStringLiteral("images\\fbf%1.bmp").arg(name));
-        m_pressed[i] = loadPicture(QStringLiteral("images\\fbn%1.bmp").arg(name));
+    for (int number = 1; number <= kButtons; ++number) {
+        loadNormalPicture(number);
+        loadPressedPicture(number);
     }
-    KnownQuakeDir.clear();
-    VersionText = QStringLiteral("1.0");
-    services().settings->WriteSetting(QStringLiteral("Main"), QStringLiteral("Version"), VersionText);
+    shell().KnownQuakeDir.clear();
+    shell().VersionText = QStringLiteral("1.0");
+    services().settings->WriteSetting(QStringLiteral("Main"), QStringLiteral("Version"), shell().VersionText);
 }
 
 void TfMain::FormShow()
 {
     PlayCue(QStringLiteral("guncock.wav"));
-    for (ImageButton* image : m_images)
-        image->showNormalPicture();
+    showNormalPictures();
 }
 
 void TfMain::FormActivate()
 {
-    if (m_splash && m_splash->isVisible()) {
-        QWidget* splash = m_splash;
-        splash->hide();
-        m_splash = nullptr;
-        delete splash;
-    }
+    if (m_retireSplash)
+        m_retireSplash();
 }
 
 void TfMain::FormDestroy()
 {
     setBackground(QPixmap());
-    for (int i = 0; i < kButtons; ++i) {
-        m_normal[i] = QPixmap();
-        m_pressed[i] = QPixmap();
-    }
-}
-
-void TfMain::PlayCue(const QString& name)
-{
-    m_cues->PlayCue(name);
+    freeButtonPictures();
 }
 
 void TfMain::Image1Click()
@@ -173,21 +111,6 @@ void TfMain::Image7Click()
 {
     PlayCue(QStringLiteral("guncock.wav"));
     close();
-}
-
-void TfMain::showEvent(QShowEvent* event)
-{
-    Screen::showEvent(event);
-    if (!event->spontaneous())
-        runGuarded(services().errors, [this] { FormShow(); });
-}
-
-bool TfMain::event(QEvent* event)
-{
-    const bool handled = Screen::event(event);
-    if (event->type() == QEvent::WindowActivate)
-        runGuarded(services().errors, [this] { FormActivate(); });
-    return handled;
 }
 
 void TfMain::mousePressEvent(QMouseEvent* event)

@@ -32,20 +32,16 @@ protected:
             pictures.add(QStringLiteral("images\\fbf%1.bmp").arg(kButtonNames[i]), size, normalColour(i));
             pictures.add(QStringLiteral("images\\fbn%1.bmp").arg(kButtonNames[i]), size, pressedColour(i));
         }
-        static_cast<Application*>(qApp)->setErrorBox(&errors);
-    }
-
-    void TearDown() override
-    {
-        static_cast<Application*>(qApp)->setErrorBox(nullptr);
-        ShellFixture::TearDown();
+        // No application-wide error box: every error must reach the box of
+        // the services the screen was given.
+        ASSERT_EQ(static_cast<Application*>(qApp)->errorBox(), nullptr);
     }
 
     // Creates and shows the main screen with every target recording its call
     // together with the media log at that moment.
-    std::unique_ptr<TfMain> showMain()
+    ScreenPtr<TfMain> showMain()
     {
-        auto main = std::make_unique<TfMain>(services);
+        auto main = createScreen<TfMain>(services);
         TfMain::Targets targets;
         targets.install = [this] { record("install"); };
         targets.briefing = [this] { record("briefing"); };
@@ -69,28 +65,28 @@ protected:
 
 TEST_F(TfMainTest, CreationChecksForAnotherCopyLoadsPicturesAndRecordsTheVersion)
 {
-    TfMain main(services);
+    auto main = createScreen<TfMain>(services);
     EXPECT_EQ(instance.titles, QStringList{"Umbraxis"});
     QStringList expected{"images\\fmain.bmp"};
     for (const char* name : kButtonNames)
         expected << QStringLiteral("images\\fbf%1.bmp").arg(name)
                  << QStringLiteral("images\\fbn%1.bmp").arg(name);
     EXPECT_EQ(pictures.requests, expected);
-    EXPECT_EQ(main.VersionText, "1.0");
-    EXPECT_EQ(main.KnownQuakeDir, QString());
+    EXPECT_EQ(main->shell().VersionText, "1.0");
+    EXPECT_EQ(main->shell().KnownQuakeDir, QString());
     EXPECT_EQ(settings.log, QStringList{"write Main/Version=1.0"});
-    EXPECT_FALSE(main.endProgram());
+    EXPECT_FALSE(main->endProgram());
     EXPECT_TRUE(errors.messages.isEmpty());
-    EXPECT_EQ(main.windowTitle(), "Umbraxis");
-    EXPECT_EQ(main.size(), QSize(640, 480));
-    EXPECT_TRUE(main.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(main->windowTitle(), "Umbraxis");
+    EXPECT_EQ(main->size(), QSize(640, 480));
+    EXPECT_TRUE(main->windowFlags() & Qt::FramelessWindowHint);
 }
 
 TEST_F(TfMainTest, AnotherCopyRunningEndsTheProgramBeforeAnythingElse)
 {
     instance.anotherCopyRuns = true;
-    TfMain main(services);
-    EXPECT_TRUE(main.endProgram());
+    auto main = createScreen<TfMain>(services);
+    EXPECT_TRUE(main->endProgram());
     EXPECT_TRUE(pictures.requests.isEmpty());
     EXPECT_TRUE(settings.log.isEmpty());
     EXPECT_TRUE(media.log().isEmpty());
@@ -110,13 +106,13 @@ TEST_F(TfMainTest, ButtonsSitWhereTheMenuNeedsThemWithTheirHints)
         {{386, 443, 134, 27}, "About Umbraxis"},
         {{537, 398, 83, 73}, "Exit Umbraxis"},
     };
-    TfMain main(services);
+    auto main = createScreen<TfMain>(services);
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i + 1);
-        EXPECT_EQ(main.panel(i + 1)->geometry(), rows[i].geometry);
-        EXPECT_EQ(main.image(i + 1)->geometry(), QRect(QPoint(0, 0), rows[i].geometry.size()));
-        EXPECT_EQ(main.image(i + 1)->toolTip(), rows[i].hint);
-        EXPECT_EQ(main.panel(i + 1)->objectName(), QStringLiteral("Panel%1").arg(i + 1));
+        EXPECT_EQ(main->panel(i + 1)->geometry(), rows[i].geometry);
+        EXPECT_EQ(main->image(i + 1)->geometry(), QRect(QPoint(0, 0), rows[i].geometry.size()));
+        EXPECT_EQ(main->image(i + 1)->toolTip(), rows[i].hint);
+        EXPECT_EQ(main->panel(i + 1)->objectName(), QStringLiteral("Panel%1").arg(i + 1));
     }
 }
 
@@ -229,18 +225,14 @@ TEST_F(TfMainTest, AMissingBackgroundStopsCreationWithOneError)
     EXPECT_EQ(main->grab().toImage().pixelColor(320, 200), QColor(Qt::black));
 }
 
-TEST_F(TfMainTest, TheFirstActivationRetiresTheSplashOnly)
+TEST_F(TfMainTest, EveryActivationAsksForTheSplashToBeRetired)
 {
     auto main = showMain();
-    auto* splash = new QWidget;
-    splash->show();
-    QPointer<QWidget> watch(splash);
-    main->setSplash(splash);
-
+    int retired = 0;
+    main->setRetireSplash([&retired] { ++retired; });
     main->FormActivate();
-    EXPECT_TRUE(watch.isNull());
-    EXPECT_EQ(main->splash(), nullptr);
-    main->FormActivate(); // later activations find nothing to do
+    main->FormActivate();
+    EXPECT_EQ(retired, 2) << "every activation asks; the owner retires the splash once";
 }
 
 } // namespace
@@ -276,7 +268,7 @@ TEST_F(TfMainTest, AStoreThatCannotBeWrittenIsReportedAndStartUpGoesOn)
     settings.failCreate = true;
     auto main = showMain();
     EXPECT_EQ(errors.messages, QStringList{"Failed to create key Main"});
-    EXPECT_EQ(main->VersionText, "1.0");
+    EXPECT_EQ(main->shell().VersionText, "1.0");
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(shownColour(main->image(1)), normalColour(0).rgb());
 }

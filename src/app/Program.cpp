@@ -1,0 +1,76 @@
+#include "app/Program.h"
+
+#include "screens/TfView.h"
+#include "shell/Application.h"
+#include "shell/TfMain.h"
+
+#include <QScreen>
+
+namespace umbraxis {
+
+namespace {
+
+void centreOnScreen(QWidget& window)
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window.move(area.center() - window.rect().center());
+    }
+}
+
+} // namespace
+
+Program::Program(const Services& services)
+    : m_services(services)
+{
+}
+
+Program::~Program()
+{
+    m_view.reset();
+    m_main.reset();
+}
+
+int Program::run(Application& app)
+{
+    app.setErrorBox(m_services.errors);
+    // The program ends when the main menu closes, not when its last visible
+    // window goes away (modal screens hide it from view).
+    app.setQuitOnLastWindowClosed(false);
+
+    m_main = createScreen<TfMain>(m_services);
+    if (m_main->endProgram())
+        return 0;
+    QObject::connect(m_main.get(), &TfMain::closed, &app, [] { QCoreApplication::exit(0); });
+
+    createScreens();
+    wireScreens();
+
+    centreOnScreen(*m_main);
+    m_main->show();
+    return app.exec();
+}
+
+void Program::createScreens()
+{
+    Shell& shell = m_main->shell();
+    m_view = createScreen<TfView>(m_services, shell);
+}
+
+void Program::wireScreens()
+{
+    Shell& shell = m_main->shell();
+    shell.setDocumentViewer([this](const QString& documentFile) { showDocument(documentFile); });
+
+    TfMain::Targets targets;
+    targets.viewer = [this](const QString& documentFile) { showDocument(documentFile); };
+    m_main->setTargets(std::move(targets));
+}
+
+void Program::showDocument(const QString& documentFile)
+{
+    m_view->DocumentFile = documentFile;
+    m_view->ShowModal();
+}
+
+} // namespace umbraxis

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Services.h"
+#include "shell/Screen.h"
+
+namespace umbraxis {
+
+class Application;
+class TfMain;
+class TfView;
+
+// The program's screens, created in the order of start-up and owned here
+// until the program ends. It wires the menu's buttons to the screens they
+// open; only this class knows every screen.
+class Program {
+public:
+    explicit Program(const Services& services);
+    ~Program();
+
+    // Brings the program up in its fixed order and runs it until the main
+    // menu closes. Returns the program's exit code.
+    int run(Application& app);
+
+    TfMain* fMain() const { return m_main.get(); }
+    TfView* fView() const { return m_view.get(); }
+
+private:
+    void createScreens();
+    void wireScreens();
+    void showDocument(const QString& documentFile);
+
+    const Services& m_services;
+    // Destroyed in the reverse order: the main screen, whose shell every
+    // other screen uses, goes last.
+    ScreenPtr<TfMain> m_main;
+    ScreenPtr<TfView> m_view;
+};
+
+} // namespace umbraxis

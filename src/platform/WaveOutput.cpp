@@ -1,0 +1,217 @@
+#include "platform/WaveOutput.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QCoreApplication>
+#include <QMediaDevices>
+#include <QMutex>
+#include <QThread>
+#include <QTimer>
+
+#include <sndfile.h>
+
+#include <algorithm>
+
+namespace umbraxis {
+
+namespace {
+
+// What the device holds ahead of what it plays. A device given more in one go
+// than it asked for stops asking until it runs dry.
+constexpr qint64 BufferMs = 200;
+constexpr int FeedMs = 5;
+
+// The one thread that feeds every sound to the device; it lives until the
+// application object goes.
+QThread* soundThread()
+{
+    static QMutex guard;
+    static QThread* thread = nullptr;
+    QMutexLocker lock(&guard);
+    if (!thread) {
+        thread = new QThread;
+        thread->setObjectName(QStringLiteral("sound"));
+        thread->start();
+        qAddPostRoutine([] {
+            QMutexLocker end(&guard);
+            thread->quit();
+            thread->wait(3000);
+            delete thread;
+            thread = nullptr;
+        });
+    }
+    return thread;
+}
+
+} // namespace
+
+// One sound's connection to the device, run in the sound thread. It writes
+// the sound and then silence for as long as the play runs, so that the device
+// never runs dry before the end has been heard; the program's thread reads
+// only what it publishes.
+class SoundStream : public QObject {
+public:
+    SoundStream() { moveToThread(soundThread()); }
+
+    // Called in the program's thread; each returns when the sound thread has
+    // carried it out.
+    void start(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
+    {
+        QMetaObject::invokeMethod(this, [=, this] { begin(pcm, format, fromByte); }, Qt::BlockingQueuedConnection);
+    }
+    void halt()
+    {
+        QMetaObject::invokeMethod(this, [this] { end(); }, Qt::BlockingQueuedConnection);
+    }
+    void release()
+    {
+        QMetaObject::invokeMethod(this, [this] { end(); deleteLater(); }, Qt::BlockingQueuedConnection);
+    }
+
+    std::atomic<qint64> playedUs{0};
+    std::atomic<bool> failed{false};
+
+private:
+    void begin(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
+    {
+        end();
+        m_pcm = pcm;
+        m_next = fromByte;
+        playedUs = 0;
+        failed = false;
+        m_silence = QByteArray(qsizetype(format.bytesForDuration(BufferMs * 1000) / format.bytesPerFrame()
+                                         * format.bytesPerFrame()), '\0');
+        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+        m_sink->setBufferSize(qsizetype(format.bytesForDuration(BufferMs * 1000)));
+        m_io = m_sink->start();
+        if (!m_io || isBroken()) {
+            failed = true;
+            return;
+        }
+        feed();
+        m_feeder = new QTimer(this);
+        m_feeder->setInterval(FeedMs);
+        m_feeder->setTimerType(Qt::PreciseTimer);
+        connect(m_feeder, &QTimer::timeout, this, [this] { feed(); });
+        m_feeder->start();
+    }
+
+    void feed()
+    {
+        if (!m_sink || !m_io)
+            return;
+        qint64 room = m_sink->bytesFree();
+        while (room > 0) {
+            const bool inSound = m_next < m_pcm.size();
+            const char* data = inSound ? m_pcm.constData() + m_next : m_silence.constData();
+            const qint64 available = inSound ? m_pcm.size() - m_next : m_silence.size();
+            const qint64 written = m_io->write(data, std::min(room, available));
+            if (written <= 0)
+                break;
+            if (inSound)
+                m_next += written;
+            room -= written;
+        }
+        playedUs = m_sink->processedUSecs();
+        if (isBroken())
+            failed = true;
+    }
+
+    bool isBroken() const
+    {
+        const QAudio::Error error = m_sink->error();
+        return error == QAudio::OpenError || error == QAudio::IOError || error == QAudio::FatalError;
+    }
+
+    void end()
+    {
+        delete m_feeder;
+        m_feeder = nullptr;
+        if (m_sink) {
+            m_sink->stop();
+            m_sink.reset();
+        }
+        m_io = nullptr;
+    }
+
+    QByteArray m_pcm;
+    QByteArray m_silence;
+    qint64 m_next = 0;
+    std::unique_ptr<QAudioSink> m_sink;
+    QIODevice* m_io = nullptr;
+    QTimer* m_feeder = nullptr;
+};
+
+std::unique_ptr<WaveOutput> WaveOutput::decode(int fd, qint64 frames)
+{
+    SF_INFO info {};
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    if (!file)
+        return nullptr;
+    std::unique_ptr<WaveOutput> sound;
+    if (info.channels >= 1 && info.channels <= 2 && info.samplerate > 0 && info.frames >= 0
+        && info.frames < qint64(1) << 30) {
+        // The header's count is exact where the decoder would also play the
+        // unused end of the last block.
+        const sf_count_t wanted = std::clamp<sf_count_t>(frames, 0, info.frames);
+        QByteArray pcm(qsizetype(wanted) * info.channels * qsizetype(sizeof(short)), Qt::Uninitialized);
+        const sf_count_t got = sf_readf_short(file, reinterpret_cast<short*>(pcm.data()), wanted);
+        if (got >= 0) {
+            // What the decoder could read is the sound, whatever the header
+            // promised.
+            pcm.resize(qsizetype(got) * info.channels * qsizetype(sizeof(short)));
+            QAudioFormat format;
+            format.setSampleRate(info.samplerate);
+            format.setChannelCount(info.channels);
+            format.setSampleFormat(QAudioFormat::Int16);
+            sound.reset(new WaveOutput(std::move(pcm), format));
+        }
+    }
+    sf_close(file);
+    return sound;
+}
+
+WaveOutput::WaveOutput(QByteArray pcm, const QAudioFormat& format)
+    : m_pcm(std::move(pcm))
+    , m_format(format)
+{
+}
+
+WaveOutput::~WaveOutput()
+{
+    if (m_stream)
+        m_stream->release();
+}
+
+qint64 WaveOutput::frames() const
+{
+    return m_pcm.size() / m_format.bytesPerFrame();
+}
+
+void WaveOutput::start(qint64 fromMs)
+{
+    if (!m_stream)
+        m_stream = new SoundStream;
+    const int frameBytes = m_format.bytesPerFrame();
+    const qint64 from = std::min<qint64>(m_format.bytesForDuration(fromMs * 1000) / frameBytes * frameBytes,
+                                         m_pcm.size());
+    m_stream->start(m_pcm, m_format, from);
+}
+
+void WaveOutput::halt()
+{
+    if (m_stream)
+        m_stream->halt();
+}
+
+qint64 WaveOutput::playedMs() const
+{
+    return m_stream ? m_stream->playedUs / 1000 : 0;
+}
+
+bool WaveOutput::failed() const
+{
+    return m_stream && m_stream->failed;
+}
+
+} // namespace umbraxis
