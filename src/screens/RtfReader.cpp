@@ -1145,6 +1145,11 @@ private:
             format.setRightMargin(para.rightIndent / kTwipsPerPixel);
         if (para.firstIndent != 0)
             format.setTextIndent(para.firstIndent / kTwipsPerPixel);
+        // A hanging first line (a bullet or a number before a list item) has
+        // a tab stop at the paragraph's own indent, so that its text lines up
+        // with the lines below it. Tab stops count from the first line's start.
+        if (para.firstIndent < 0)
+            format.setTabPositions({QTextOption::Tab(-para.firstIndent / kTwipsPerPixel, QTextOption::LeftTab)});
         if (para.spaceBefore != 0)
             format.setTopMargin(para.spaceBefore / kTwipsPerPixel);
         if (para.spaceAfter != 0)

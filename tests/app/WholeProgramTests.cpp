@@ -1,80 +1,12 @@
 // Runs the real program on the sample CD under a private X server.
 
-#include "support/VirtualDisplay.h"
+#include "app/ProgramFixture.h"
 
-#include <QDir>
-#include <QElapsedTimer>
-#include <QImage>
-#include <QProcess>
 #include <QSettings>
-#include <QTemporaryDir>
-#include <QThread>
-#include <gtest/gtest.h>
 
-using umbraxis::testing::VirtualDisplay;
+using namespace umbraxis::testing;
 
 namespace {
-
-QString binaryDir()
-{
-    return QString::fromLocal8Bit(qgetenv("UMBRAXIS_BINARY_DIR"));
-}
-
-class WholeProgram : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(binaryDir().isEmpty()) << "UMBRAXIS_BINARY_DIR is not set";
-        ASSERT_TRUE(display.isRunning()) << display.failure().toStdString();
-        ASSERT_TRUE(QDir(home.path()).mkpath("config"));
-        ASSERT_TRUE(QDir(home.path()).mkpath("run"));
-        QFile::setPermissions(home.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner);
-    }
-
-    void start(QProcess& program)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", display.name());
-        environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
-        environment.insert("XDG_RUNTIME_DIR", home.path() + "/run");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.remove("WAYLAND_DISPLAY");
-        program.setProcessEnvironment(environment);
-        program.setWorkingDirectory(binaryDir() + "/cd");
-        program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(binaryDir() + "/src/app/umbraxis", {});
-        ASSERT_TRUE(program.waitForStarted(5000));
-    }
-
-    QStringList windowsTitled(const QString& title)
-    {
-        const QString out = display.run("xdotool", {"search", "--onlyvisible", "--name",
-                                                    "^" + title + "$"});
-        return out.split('\n', Qt::SkipEmptyParts);
-    }
-
-    QStringList waitForWindows(const QString& title, int timeoutMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        QStringList found;
-        while (clock.elapsed() < timeoutMs && (found = windowsTitled(title)).isEmpty())
-            QThread::msleep(200);
-        return found;
-    }
-
-    static void stop(QProcess& program)
-    {
-        if (program.state() != QProcess::NotRunning) {
-            program.kill();
-            program.waitForFinished(5000);
-        }
-    }
-
-    VirtualDisplay display;
-    QTemporaryDir home;
-};
 
 TEST_F(WholeProgram, StartsOnceShowsTheMenuAndExitsCleanly)
 {
@@ -92,12 +24,8 @@ TEST_F(WholeProgram, StartsOnceShowsTheMenuAndExitsCleanly)
 
     // A picture of the menu, kept with the build for people to look at.
     QThread::msleep(500);
-    const QString shot = binaryDir() + "/artifacts/main-menu.png";
-    QDir().mkpath(binaryDir() + "/artifacts");
-    QFile::remove(shot);
-    display.run("import", {"-window", window, shot}, 20000);
-    QImage picture(shot);
-    ASSERT_FALSE(picture.isNull()) << "no screenshot at " << shot.toStdString();
+    const QImage picture = screenshot(window, "main-menu");
+    ASSERT_FALSE(picture.isNull()) << "no screenshot";
     EXPECT_EQ(picture.size(), QSize(640, 480));
     // The background and the buttons are drawn: many distinct colours, and
     // the button areas are not black.

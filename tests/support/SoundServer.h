@@ -50,12 +50,16 @@ public:
     ~SoundRecorder();
 
     bool isRecording() const;
+    // Bytes recorded so far: marks a moment of the recording.
+    qint64 mark();
     // Stops gently, so that the recorder writes out what it still buffers.
     QByteArray stop();
 
 private:
+    // parec writes into a file, so that a test that sleeps never stalls it.
+    QTemporaryDir m_folder;
+    QString m_file;
     QProcess m_recorder;
-    QByteArray m_data;
 };
 
 // How long a recording (or a sound) is audible: the time of the short windows
@@ -73,5 +77,12 @@ constexpr int AudibleThreshold = 600;
 
 Audibility measureAudibility(const QByteArray& samples16, int rate, int channels, int threshold = AudibleThreshold,
                              qint64 gapMs = 60);
+
+// A tone of `ms` milliseconds with 40 ms of silence before and after it,
+// written by the system's sound library in one of the formats a CD carries.
+enum class WaveFlavour { Pcm8Mono11025, Pcm16Stereo22050, ImaAdpcm, MsAdpcm };
+QByteArray toneWave(WaveFlavour flavour, int ms);
+// The audibility of a wave file, decoded, by the same measure as a recording.
+Audibility audibilityOfWave(const QByteArray& wave);
 
 } // namespace umbraxis::testing

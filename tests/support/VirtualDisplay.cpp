@@ -16,7 +16,10 @@ VirtualDisplay::VirtualDisplay()
         m_server.setProcessChannelMode(QProcess::MergedChannels);
         m_server.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
                                                 QStringLiteral("1024x768x24"),
-                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                                                QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                                                // Without a reset when the last client goes, a program
+                                                // started right after another always finds the server.
+                                                QStringLiteral("-noreset")});
         if (!m_server.waitForStarted(5000)) {
             m_failure = QStringLiteral("Xvfb cannot be started: ") + m_server.errorString();
             return;
