@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace umbraxis {
 namespace {
@@ -233,6 +234,20 @@ TEST_F(MediaPlayerTest, CommandsWithoutADeviceFail)
     }
     EXPECT_EQ(m_player->mode(), MediaMode::NotReady);
     EXPECT_EQ(m_player->position(), 0);
+}
+
+TEST_F(MediaPlayerTest, AFifoOrDeviceUnderASoundsNameFailsAtOnce)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("sounds/pipe.wav"))).constData(), 0644), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("pipe.avi"))).constData(), 0644), 0);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_EQ(openError(QStringLiteral("sounds\\pipe.wav")), QStringLiteral("The specified file cannot be opened"));
+    EXPECT_EQ(openError(QStringLiteral("pipe.avi")), QStringLiteral("The specified file cannot be opened"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), m_dir.filePath(QStringLiteral("sounds/zero.wav"))));
+    EXPECT_EQ(openError(QStringLiteral("sounds\\zero.wav")), QStringLiteral("The specified file cannot be opened"));
+    EXPECT_LT(took.elapsed(), 1000);
+    EXPECT_FALSE(m_player->isOpen());
 }
 
 TEST_F(MediaPlayerTest, UnreadableFileFailsAtOpen)

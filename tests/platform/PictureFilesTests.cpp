@@ -4,9 +4,11 @@
 #include "platform/PictureFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace umbraxis;
 
@@ -88,6 +90,13 @@ TEST_F(PictureFilesTest, MissingOrUnreadableFilesNameThePathAsGiven)
     // A directory of that name is no picture either.
     ASSERT_TRUE(QDir(cd.path()).mkpath("IMAGES/folder.bmp"));
     EXPECT_EQ(errorOf("d:\\images\\folder.bmp"), "Cannot open file d:\\images\\folder.bmp");
+    // A fifo under a picture's name fails at once instead of waiting for a
+    // writer that never comes.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(cd.path() + "/IMAGES/PIPE.BMP").constData(), 0644), 0);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_EQ(errorOf("d:\\images\\pipe.bmp"), "Cannot open file d:\\images\\pipe.bmp");
+    EXPECT_LT(took.elapsed(), 1000);
 }
 
 } // namespace

@@ -1,0 +1,171 @@
+// Times how long the program takes from its start until its main menu's
+// window is mapped, against a bare Qt program that shows one frameless
+// 640x480 window and plays one WAV through QMediaPlayer. Both run in turn on
+// one private X server with a private sound server; the medians of the
+// times and of the peak memory (VmHWM) of each are printed with their ratios.
+//
+//   startup_bench <umbraxis> <bare_window> <cd folder> [runs]
+
+#include "support/SoundServer.h"
+#include "support/VirtualDisplay.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace umbraxis::testing;
+
+namespace {
+
+struct Sample {
+    double ms = -1;
+    qint64 peakKb = -1;
+};
+
+qint64 peakMemoryKb(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// Starts `program` and waits for the first 640x480 window it maps.
+Sample timeOne(const VirtualDisplay& display, const SoundServer& sound, const QString& program,
+               const QStringList& arguments, const QString& folder)
+{
+    Sample sample;
+    const QByteArray displayName = display.name().toLocal8Bit();
+    xcb_connection_t* connection = xcb_connect(displayName.constData(), nullptr);
+    if (xcb_connection_has_error(connection))
+        return sample;
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection, screen->root, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(home.path() + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), display.name());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path() + QStringLiteral("/run"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    sound.addTo(environment);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    if (process.waitForStarted(5000)) {
+        const int fd = xcb_get_file_descriptor(connection);
+        while (clock.elapsed() < 20000 && sample.ms < 0) {
+            xcb_generic_event_t* event = xcb_poll_for_event(connection);
+            if (!event) {
+                fd_set read;
+                FD_ZERO(&read);
+                FD_SET(fd, &read);
+                timeval wait{0, 20000};
+                ::select(fd + 1, &read, nullptr, nullptr, &wait);
+                continue;
+            }
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                const auto* mapped = reinterpret_cast<xcb_map_notify_event_t*>(event);
+                xcb_get_geometry_reply_t* geometry
+                    = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, mapped->window), nullptr);
+                if (geometry && geometry->width == 640 && geometry->height == 480)
+                    sample.ms = double(clock.nsecsElapsed()) / 1e6;
+                free(geometry);
+            }
+            free(event);
+        }
+        // Let the start-up cue play out before memory is read.
+        QThread::msleep(1500);
+        sample.peakKb = peakMemoryKb(process.processId());
+    }
+    process.kill();
+    process.waitForFinished(5000);
+    xcb_disconnect(connection);
+    return sample;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return -1;
+    std::sort(values.begin(), values.end());
+    const size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: startup_bench <umbraxis> <bare_window> <cd folder> [runs]\n");
+        return 2;
+    }
+    const QString program = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+    const QString bare = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    const QString cd = QFileInfo(QString::fromLocal8Bit(argv[3])).absoluteFilePath();
+    const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
+
+    VirtualDisplay display;
+    if (!display.isRunning()) {
+        std::fprintf(stderr, "%s\n", qPrintable(display.failure()));
+        return 1;
+    }
+    SoundServer sound;
+    if (!sound.isRunning()) {
+        std::fprintf(stderr, "%s\n", qPrintable(sound.failure()));
+        return 1;
+    }
+    const QString wave = cd + QStringLiteral("/sounds/guncock.wav");
+    std::vector<double> times[2];
+    std::vector<double> peaks[2];
+    // One warm-up run each, not counted, so that neither pays for a cold cache.
+    timeOne(display, sound, program, {}, cd);
+    timeOne(display, sound, bare, {wave}, cd);
+    for (int run = 0; run < runs; ++run) {
+        const Sample ours = timeOne(display, sound, program, {}, cd);
+        const Sample theirs = timeOne(display, sound, bare, {wave}, cd);
+        std::printf("run %d: umbraxis %.1f ms, %lld kB; bare %.1f ms, %lld kB\n", run + 1, ours.ms, ours.peakKb,
+                    theirs.ms, theirs.peakKb);
+        std::fflush(stdout);
+        times[0].push_back(ours.ms);
+        times[1].push_back(theirs.ms);
+        peaks[0].push_back(double(ours.peakKb));
+        peaks[1].push_back(double(theirs.peakKb));
+    }
+    const double ourTime = median(times[0]);
+    const double bareTime = median(times[1]);
+    const double ourPeak = median(peaks[0]);
+    const double barePeak = median(peaks[1]);
+    std::printf("start-up to mapped window, median of %d: umbraxis %.1f ms, bare Qt %.1f ms, ratio %.2f\n", runs,
+                ourTime, bareTime, ourTime / bareTime);
+    std::printf("peak memory (VmHWM), median of %d: umbraxis %.0f kB, bare Qt %.0f kB, ratio %.2f\n", runs, ourPeak,
+                barePeak, ourPeak / barePeak);
+    return 0;
+}

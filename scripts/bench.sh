@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and runs every benchmark, each timing the program against its
+# reference in the same run and printing the ratio.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh"
+
+build="$top/build"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target umbraxis sample_cd bare_window startup_bench walk_bench
+
+echo "== start-up: program against a bare Qt window that plays one WAV"
+"$build/bench/startup_bench" "$build/src/app/umbraxis" "$build/bench/bare_window" "$build/cd" "${STARTUP_RUNS:-5}"
+echo "== drive walk: the locator's walk against find -type d"
+"$build/bench/walk_bench"
