@@ -5,14 +5,14 @@
 #include "platform/LockInstanceGuard.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
-#include "platform/QtSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 #include "platform/SystemDialogs.h"
 
 namespace umbraxis {
 
 struct RealServices::Parts {
     HostFileSystem files;
-    QtSettingsStore settings;
+    IniSettingsStore settings;
     PictureFiles pictures{files};
     QtMediaFactory media{[this](const QString& path) { return files.toHost(path); }};
     LockInstanceGuard instance;

@@ -1,6 +1,7 @@
 #include "platform/AppError.h"
-#include "platform/QtSettingsStore.h"
+#include "platform/IniSettingsStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -43,7 +44,7 @@ protected:
 
 TEST_F(SettingsStoreTest, FirstRunCreatesTheStoreAndWritesDurably)
 {
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
     EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), QString());
     EXPECT_TRUE(QFile::exists(dir.path() + "/Corvantide"));
 
@@ -62,7 +63,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesTheStoreAndWritesDurably)
 
 TEST_F(SettingsStoreTest, ValuesRoundTripExactly)
 {
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
     const QStringList values{"c:\\quake\\", "c:\\QUAKE\\Umbraxis\\maps\\umbx1.bsp", "a, b, c",
                              "", " leading and trailing ", "quotes \"here\"", "semi;colon=equals",
                              "Zoë's Fortress", "@ByteArray(not really)"};
@@ -71,13 +72,13 @@ TEST_F(SettingsStoreTest, ValuesRoundTripExactly)
         SCOPED_TRACE(value.toStdString());
         const QString name = QStringLiteral("File%1").arg(++n);
         store.WriteSetting("Rust Foundry, Part II", name, value);
-        EXPECT_EQ(QtSettingsStore(path()).ReadSetting("Rust Foundry, Part II", name, "x"), value);
+        EXPECT_EQ(IniSettingsStore(path()).ReadSetting("Rust Foundry, Part II", name, "x"), value);
     }
 }
 
 TEST_F(SettingsStoreTest, SectionsAndNamesMatchRegardlessOfCase)
 {
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
     store.WriteSetting("Rust Foundry", "LevelFileName", "umbx1");
     EXPECT_EQ(store.ReadSetting("RUST FOUNDRY", "levelfilename", ""), "umbx1");
 
@@ -91,7 +92,7 @@ TEST_F(SettingsStoreTest, SectionsAndNamesMatchRegardlessOfCase)
 
 TEST_F(SettingsStoreTest, EraseSectionRemovesValuesAndSubkeysOnly)
 {
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
     store.WriteSetting("Main", "QuakeDir", "c:\\quake\\");
     store.WriteSetting("Rust Foundry", "File1", "c:\\quake\\Umbraxis\\maps\\a.bsp");
     store.WriteSetting("Rust Foundry", "LevelFileName", "a");
@@ -113,7 +114,7 @@ TEST_F(SettingsStoreTest, EraseSectionRemovesValuesAndSubkeysOnly)
 TEST_F(SettingsStoreTest, NonStringValuesAreRefused)
 {
     writeRaw("[Main]\r\nList=one, two\r\nBytes=@ByteArray(abc)\r\nSize=@Size(1 2)\r\nPlain=42\r\n");
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
     for (const char* name : {"List", "Bytes", "Size"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(errorOf([&] { store.ReadSetting("Main", name, ""); }),
@@ -128,7 +129,7 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeCreatedIsReportedNotFatal)
     QFile blocker(dir.path() + "/blocker");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    QtSettingsStore store(dir.path() + "/blocker/Corvantide/Umbraxis.conf");
+    IniSettingsStore store(dir.path() + "/blocker/Corvantide/Umbraxis.conf");
 
     EXPECT_TRUE(errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); })
                     .startsWith("Failed to create key Main"));
@@ -141,7 +142,7 @@ TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
     static const char kDamaged[] = "[Main]\nQuakeDir=c:\\quake\\\n\0\x01\x02garbage without structure\n";
     const QByteArray damaged(kDamaged, sizeof kDamaged - 1);
     writeRaw(damaged);
-    QtSettingsStore store(path());
+    IniSettingsStore store(path());
 
     const QString error = errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); });
     EXPECT_TRUE(error.startsWith("Failed to create key Main")) << error.toStdString();
@@ -149,6 +150,58 @@ TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
     EXPECT_EQ(readRaw(), damaged);
     EXPECT_FALSE(errorOf([&] { store.EraseSection("Main"); }).isEmpty());
     EXPECT_EQ(readRaw(), damaged);
+}
+
+TEST_F(SettingsStoreTest, ReadsAndWritesTheToolkitsOwnIniFormat)
+{
+    const QStringList sections{"Main", "Rust Foundry", "Zoë's \"Keep\", Part 2", "100% Pure", "General", "a/b"};
+    const QStringList values{"c:\\quake\\", "", " spaced ", "tab\there", "line\nbreak", "x=1;y=2", "@at", "\"q\"",
+                             "unicode ✓ ünï", "trailing\\"};
+    // What the toolkit writes, this store reads.
+    {
+        QSettings toolkit(path(), QSettings::IniFormat);
+        for (const QString& section : sections)
+            for (int i = 0; i < values.size(); ++i)
+                toolkit.setValue(section + "/File" + QString::number(i), values[i]);
+    }
+    {
+        IniSettingsStore store(path());
+        for (const QString& section : sections)
+            for (int i = 0; i < values.size(); ++i) {
+                SCOPED_TRACE((section + " " + values[i]).toStdString());
+                EXPECT_EQ(store.ReadSetting(section, "File" + QString::number(i), "missing"), values[i]);
+            }
+    }
+    // What this store writes, the toolkit reads.
+    QFile::remove(path());
+    {
+        IniSettingsStore store(path());
+        for (const QString& section : sections)
+            for (int i = 0; i < values.size(); ++i)
+                store.WriteSetting(section, "File" + QString::number(i), values[i]);
+    }
+    QSettings toolkit(path(), QSettings::IniFormat);
+    for (const QString& section : sections)
+        for (int i = 0; i < values.size(); ++i) {
+            SCOPED_TRACE((section + " " + values[i]).toStdString());
+            EXPECT_EQ(toolkit.value(section + "/File" + QString::number(i)).toString(), values[i]);
+        }
+}
+
+TEST_F(SettingsStoreTest, NoticesChangesMadeByOthers)
+{
+    IniSettingsStore store(path());
+    store.WriteSetting("Main", "QuakeDir", "c:\\quake\\");
+    {
+        QSettings other(path(), QSettings::IniFormat);
+        other.setValue("Main/QuakeDir", "d:\\games\\quake\\");
+    }
+    EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), "d:\\games\\quake\\");
+    QFile::remove(path());
+    EXPECT_EQ(store.ReadSetting("Main", "QuakeDir", ""), QString());
+    store.WriteSetting("Main", "Version", "1.0");
+    EXPECT_EQ(QSettings(path(), QSettings::IniFormat).childKeys(), QStringList());
+    EXPECT_EQ(QSettings(path(), QSettings::IniFormat).value("Main/Version").toString(), "1.0");
 }
 
 TEST(SettingsText, RecognisesWhatItCanSafelyRewrite)

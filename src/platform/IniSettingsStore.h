@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/SettingsStore.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <utility>
+
+namespace umbraxis {
+
+// The sections and values of a settings file in the INI format that the
+// toolkit's own settings class reads and writes, so that either can read
+// what the other wrote. Sections are paths ("Rust Foundry", "a/b"); names
+// and values are text.
+class IniDocument {
+public:
+    struct Value {
+        QString name;
+        QByteArray raw;  // as it stands in the file, escaped
+    };
+    struct Section {
+        QString path;
+        QList<Value> values;
+    };
+
+    static IniDocument parse(const QByteArray& text);
+    QByteArray serialize() const;
+
+    // The section stored under `path`: the exact name first, else the
+    // first whose name matches regardless of case; null when none.
+    Section* find(const QString& path);
+    Section& findOrAdd(const QString& path);
+    // Removes the section and every section below it; false when none.
+    bool erase(const QString& path);
+
+    const QList<Section>& sections() const { return m_sections; }
+
+    static QByteArray escapeValue(const QString& text);
+    // The text of an escaped value; false when it holds something else than
+    // one string (a list, bytes, a stored object).
+    static bool unescapeValue(const QByteArray& raw, QString& text);
+    static QByteArray escapeKey(const QString& key);
+    static QString unescapeKey(const QByteArray& key);
+
+private:
+    QList<Section> m_sections;
+};
+
+// The settings store kept in the user's configuration folder as an INI file
+// ($XDG_CONFIG_HOME/Corvantide/Umbraxis.conf on Linux). Every change is
+// written before the call returns through an atomic replace (a new file,
+// then a rename over the old one), so that a crash at any moment leaves
+// either the old or the new file, never a torn one. The file is read again
+// only when it changed on disk since this store last saw it, so that an
+// installation recording hundreds of files stays fast.
+class IniSettingsStore : public SettingsStore {
+public:
+    // The user's own store.
+    IniSettingsStore();
+    // A store kept in an explicit file (tests, tools).
+    explicit IniSettingsStore(const QString& filePath);
+
+    const QString& fileName() const { return m_fileName; }
+
+    QString ReadSetting(const QString& section, const QString& name,
+                        const QString& defaultValue) override;
+    void WriteSetting(const QString& section, const QString& name,
+                      const QString& value) override;
+    void EraseSection(const QString& section) override;
+
+    // What tells one version of the file from another.
+    struct Identity {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = -1;
+        std::int64_t modified = 0;
+        bool operator==(const Identity&) const = default;
+    };
+
+private:
+    enum class Access { Read, Write };
+    // The current content, read again when the file changed; raises the
+    // store's creation error when it cannot be opened.
+    IniDocument& open(const QString& section, Access access);
+    void save(const QString& section, const QString& name);
+
+    QString m_fileName;
+    IniDocument m_document;
+    bool m_loaded = false;
+    Identity m_seen;
+};
+
+// Whether the text of a settings file is one this store can safely read and
+// rewrite: every line blank, a comment, a [section] header or a name=value
+// pair, and no NUL bytes.
+bool isReadableSettingsText(const QByteArray& text);
+
+} // namespace umbraxis
