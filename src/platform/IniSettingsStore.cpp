@@ -271,6 +271,7 @@ IniDocument IniDocument::parse(const QByteArray& text)
             else
                 path = sectionPath(unescapeKey(header));
             current = &document.findOrAdd(path);
+            document.m_last = current->path;
             continue;
         }
         const qsizetype equals = line.indexOf('=');
@@ -288,35 +289,59 @@ IniDocument IniDocument::parse(const QByteArray& text)
             name = key.mid(slash + 1);
             current = &document.findOrAdd(current->path);
         }
-        bool replaced = false;
-        for (Value& value : section->values) {
-            if (value.name == name) {
-                value.raw = raw;
-                replaced = true;
-            }
-        }
-        if (!replaced)
-            section->values.append({name, raw});
+        put(*section, name, raw);
     }
     return document;
 }
 
+IniDocument::Value& IniDocument::put(Section& section, const QString& name, const QByteArray& raw)
+{
+    Value* match = nullptr;
+    for (Value& existing : section.values) {
+        if (existing.name == name) {
+            match = &existing;
+            break;
+        }
+        if (!match && existing.name.compare(name, Qt::CaseInsensitive) == 0)
+            match = &existing;
+    }
+    if (match) {
+        match->raw = raw;
+        return *match;
+    }
+    section.values.append({name, raw, escapeKey(name) + '='});
+    return section.values.last();
+}
+
+QByteArray IniDocument::header(const QString& path)
+{
+    if (path.isEmpty())
+        return "[General]";
+    if (path.compare(QLatin1String("general"), Qt::CaseInsensitive) == 0)
+        return "[%" + path.toUtf8() + ']';
+    return '[' + escapeKey(path) + ']';
+}
+
 QByteArray IniDocument::serialize() const
 {
+    qsizetype size = 0;
+    for (const Section& section : m_sections)
+        for (const Value& value : section.values)
+            size += value.line.size() + value.raw.size() + 1;
     QByteArray out;
+    out.reserve(size + 64 * m_sections.size());
     for (const Section& section : m_sections) {
         if (section.values.isEmpty())
             continue;
         if (!out.isEmpty())
             out += '\n';
-        if (section.path.isEmpty())
-            out += "[General]\n";
-        else if (section.path.compare(QLatin1String("general"), Qt::CaseInsensitive) == 0)
-            out += "[%" + section.path.toUtf8() + "]\n";
-        else
-            out += '[' + escapeKey(section.path) + "]\n";
-        for (const Value& value : section.values)
-            out += escapeKey(value.name) + '=' + value.raw + '\n';
+        out += header(section.path);
+        out += '\n';
+        for (const Value& value : section.values) {
+            out += value.line;
+            out += value.raw;
+            out += '\n';
+        }
     }
     return out;
 }
@@ -358,7 +383,14 @@ bool isReadableSettingsText(const QByteArray& text)
 {
     if (text.contains('\0'))
         return false;
-    const QList<QByteArray> lines = text.split('\n');
+    QList<QByteArray> lines = text.split('\n');
+    // A last line cut short by a crash while it was added is no damage: it is
+    // passed over like any line that says nothing.
+    if (!text.endsWith('\n') && !lines.isEmpty()) {
+        const QByteArray last = lines.last().trimmed();
+        if (!last.startsWith('[') && last.indexOf('=') <= 0)
+            lines.removeLast();
+    }
     for (QByteArray line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
@@ -424,7 +456,31 @@ IniDocument& IniSettingsStore::open(const QString& section, Access access)
     m_document = IniDocument::parse(text);
     m_loaded = true;
     m_seen = now;
+    m_endsWithNewline = text.isEmpty() || text.endsWith('\n');
     return m_document;
+}
+
+bool IniSettingsStore::append(const QByteArray& text)
+{
+    const QByteArray target = QFile::encodeName(m_fileName);
+    const int fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    // One write: a crash lets it happen whole or not at all.
+    ssize_t n;
+    do
+        n = ::write(fd, text.constData(), size_t(text.size()));
+    while (n < 0 && errno == EINTR);
+    struct stat st {};
+    const bool ok = n == text.size() && ::fstat(fd, &st) == 0;
+    if (::close(fd) != 0 || !ok) {
+        // Whatever reached the file, it is what the next read goes by.
+        m_loaded = false;
+        return false;
+    }
+    m_seen = identityOf(st);
+    m_appended += text.size();
+    return true;
 }
 
 void IniSettingsStore::save(const QString& section, const QString& name)
@@ -465,6 +521,9 @@ void IniSettingsStore::save(const QString& section, const QString& name)
         m_seen = identityOf(st);
     else
         m_loaded = false;
+    m_appended = 0;
+    m_endsWithNewline = true;
+    m_document.setLastSection(m_document.sections().isEmpty() ? QString() : m_document.sections().last().path);
 }
 
 QString IniSettingsStore::ReadSetting(const QString& section, const QString& name, const QString& defaultValue)
@@ -500,19 +559,23 @@ void IniSettingsStore::WriteSetting(const QString& section, const QString& name,
     const QString path = sectionPath(section);
     IniDocument::Section& target = document.findOrAdd(path);
     const QByteArray raw = IniDocument::escapeValue(value);
-    IniDocument::Value* match = nullptr;
-    for (IniDocument::Value& existing : target.values) {
-        if (existing.name == name) {
-            match = &existing;
-            break;
+    const IniDocument::Value& stored = IniDocument::put(target, name, raw);
+    // A file that has grown well beyond its content is written whole again.
+    // So is one whose last line a crash cut short.
+    const bool compact = (m_appended > 64 * 1024 && m_appended > m_seen.size / 2) || !m_endsWithNewline;
+    if (m_seen.size > 0 && !compact) {
+        QByteArray text;
+        if (target.path != document.lastSection())
+            text += '\n' + IniDocument::header(target.path) + '\n';
+        text += stored.line + raw + '\n';
+        if (append(text)) {
+            document.setLastSection(target.path);
+            m_endsWithNewline = true;
+            return;
         }
-        if (!match && existing.name.compare(name, Qt::CaseInsensitive) == 0)
-            match = &existing;
+        if (!m_loaded)
+            throw AppError(formatMessage(kSetDataFailed, name));
     }
-    if (match)
-        match->raw = raw;
-    else
-        target.values.append({name, raw});
     save(section, name);
 }
 

@@ -20,14 +20,24 @@ public:
     struct Value {
         QString name;
         QByteArray raw;  // as it stands in the file, escaped
+        QByteArray line; // the name as it stands in the file, with "="
     };
     struct Section {
         QString path;
         QList<Value> values;
     };
+    // Adds a value, or replaces the one of that name (exact, else ignoring
+    // case).
+    static Value& put(Section& section, const QString& name, const QByteArray& raw);
 
     static IniDocument parse(const QByteArray& text);
     QByteArray serialize() const;
+    // The header line of a section, as the file spells it.
+    static QByteArray header(const QString& path);
+    // The section whose values the file holds last: a value of it can be
+    // added at the file's end without a header of its own.
+    const QString& lastSection() const { return m_last; }
+    void setLastSection(const QString& path) { m_last = path; }
 
     // The section stored under `path`: the exact name first, else the
     // first whose name matches regardless of case; null when none.
@@ -47,15 +57,19 @@ public:
 
 private:
     QList<Section> m_sections;
+    QString m_last;
 };
 
 // The settings store kept in the user's configuration folder as an INI file
 // ($XDG_CONFIG_HOME/Corvantide/Umbraxis.conf on Linux). Every change is
 // written before the call returns through an atomic replace (a new file,
 // then a rename over the old one), so that a crash at any moment leaves
-// either the old or the new file, never a torn one. The file is read again
-// only when it changed on disk since this store last saw it, so that an
-// installation recording hundreds of files stays fast.
+// either the old or the new file, never a torn one; a new value is instead
+// added at the end of the file in one write, which a crash cannot tear
+// either, and which every reader takes as replacing an earlier value of that
+// name. The file is read again only when it changed on disk since this store
+// last saw it, so that an installation recording hundreds of files stays
+// fast.
 class IniSettingsStore : public SettingsStore {
 public:
     // The user's own store.
@@ -86,11 +100,17 @@ private:
     // store's creation error when it cannot be opened.
     IniDocument& open(const QString& section, Access access);
     void save(const QString& section, const QString& name);
+    // Adds `text` at the end of the file; false when it could not.
+    bool append(const QByteArray& text);
 
     QString m_fileName;
     IniDocument m_document;
     bool m_loaded = false;
     Identity m_seen;
+    // Bytes added since the file was last written whole.
+    qint64 m_appended = 0;
+    // Whether the file's last line is complete.
+    bool m_endsWithNewline = true;
 };
 
 // Whether the text of a settings file is one this store can safely read and

@@ -188,6 +188,38 @@ TEST_F(SettingsStoreTest, ReadsAndWritesTheToolkitsOwnIniFormat)
         }
 }
 
+TEST_F(SettingsStoreTest, ValuesAddedAtTheEndReplaceEarlierOnesForEveryReader)
+{
+    IniSettingsStore store(path());
+    store.WriteSetting("Main", "QuakeDir", "c:\\old\\");
+    for (int i = 1; i <= 50; ++i)
+        store.WriteSetting("Rust Foundry", QStringLiteral("File%1").arg(i), QStringLiteral("c:\\q\\f%1").arg(i));
+    store.WriteSetting("Main", "QuakeDir", "c:\\new\\");
+    store.WriteSetting("rust foundry", "FILE7", "c:\\q\\seven");
+    // A new store, and the toolkit, read the latest value of each name.
+    EXPECT_EQ(IniSettingsStore(path()).ReadSetting("Main", "QuakeDir", ""), "c:\\new\\");
+    QSettings toolkit(path(), QSettings::IniFormat);
+    EXPECT_EQ(toolkit.value("Main/QuakeDir").toString(), "c:\\new\\");
+    EXPECT_EQ(toolkit.value("Rust Foundry/File7").toString(), "c:\\q\\seven");
+    EXPECT_EQ(toolkit.value("Rust Foundry/File50").toString(), "c:\\q\\f50");
+    toolkit.beginGroup("Rust Foundry");
+    EXPECT_EQ(toolkit.childKeys().size(), 50) << "names keep the spelling they were first written with";
+    // Erasing writes the file whole again, without the section.
+    store.EraseSection("Rust Foundry");
+    EXPECT_FALSE(readRaw().contains("File"));
+    EXPECT_EQ(readRaw().count("[Main]"), 1);
+}
+
+TEST_F(SettingsStoreTest, ALastLineCutShortByACrashIsPassedOver)
+{
+    writeRaw("[Main]\nQuakeDir=c:\\\\quake\\\\\n[Rust%20Foundry]\nFile1=c:\\\\q\\\\a\nFil");
+    IniSettingsStore store(path());
+    EXPECT_EQ(store.ReadSetting("Rust Foundry", "File1", ""), "c:\\q\\a");
+    store.WriteSetting("Rust Foundry", "File2", "c:\\q\\b");
+    EXPECT_EQ(IniSettingsStore(path()).ReadSetting("Rust Foundry", "File2", ""), "c:\\q\\b");
+    EXPECT_EQ(IniSettingsStore(path()).ReadSetting("Main", "QuakeDir", ""), "c:\\quake\\");
+}
+
 TEST_F(SettingsStoreTest, NoticesChangesMadeByOthers)
 {
     IniSettingsStore store(path());
