@@ -100,6 +100,13 @@ QString DriveMap::folder(int driveNumber) const
     return (driveNumber < 1 || driveNumber > 26) ? QString() : m_folders[driveNumber - 1];
 }
 
+void DriveMap::setFolder(QChar letter, const QString& folder)
+{
+    const int number = driveNumber(letter);
+    if (number > 0 && folder.startsWith(QLatin1Char('/')))
+        m_folders[number - 1] = folder;
+}
+
 QString DriveMap::toHost(const QString& programPath) const
 {
     const WinPath path = WinPath::parse(programPath);

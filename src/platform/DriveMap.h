@@ -28,6 +28,8 @@ public:
     QString folder(QChar letter) const;
     QString folder(int driveNumber) const;
     bool isMapped(QChar letter) const { return !folder(letter).isEmpty(); }
+    // Maps a letter (either case) to an absolute host folder.
+    void setFolder(QChar letter, const QString& folder);
 
     // "c:\x\y" to "<folder of c>/x/y", taken literally: letter case is kept
     // and nothing is looked up. Empty when the path has no mapped drive.

@@ -29,9 +29,27 @@ struct DirEntry {
 class File {
 public:
     virtual ~File() = default;
-    // Returns the number of bytes read or written; -1 on error.
+    // Returns the number of bytes read or written; -1 on error. A write
+    // that returns less than `count` stopped on an error.
     virtual std::int64_t read(char* buffer, std::int64_t count) = 0;
     virtual std::int64_t write(const char* buffer, std::int64_t count) = 0;
+    // The system's code of the last failed read or write, 0 when none.
+    virtual int error() const = 0;
+};
+
+// One entry of a directory as a walk sees it: what it is comes from the
+// listing itself, without looking at the entry.
+struct WalkEntry {
+    QString name;
+    QByteArray stored;   // the name as the file system holds it
+    unsigned attributes; // faDirectory, faHidden, faSystem
+};
+
+// A directory a walk has reached: its program path ("c:\games", always
+// ending in a backslash) and where the file system finds it again.
+struct WalkDirectory {
+    QString path;
+    QByteArray place;
 };
 
 // The file system seen through Windows-style paths ("c:\quake\id1",
@@ -65,12 +83,28 @@ public:
     virtual bool probeDrive(int driveNumber) const = 0;
     // Free bytes on the drive, -1 when the query fails.
     virtual std::int64_t freeSpace(int driveNumber) const = 0;
+    // Free bytes where `path` lies: on the file system of its nearest
+    // existing folder (one drive may span several). -1 when unknown.
+    virtual std::int64_t freeSpaceAt(const QString& path) const = 0;
+
+    // The walk of a drive: its root ("c:"), then each directory listed
+    // once. A listing gives every entry but "." and "..", in the file
+    // system's own order; a directory that cannot be listed gives none.
+    virtual WalkDirectory walkRoot(int driveNumber) const = 0;
+    virtual bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const = 0;
+    virtual WalkDirectory walkInto(const WalkDirectory& parent, const WalkEntry& entry) const = 0;
 
     // Create one directory; 0 on success, else the system's error code.
     virtual int createDirectory(const QString& path) = 0;
     // Create a directory and every missing one above it; 0 or an error code.
     virtual int forceDirectories(const QString& path) = 0;
     virtual bool deleteFile(const QString& path) = 0;
+    // Puts the file `from` in the place of `to` in one step, replacing what
+    // was there; 0 on success, else the system's error code.
+    virtual int replaceFile(const QString& from, const QString& to) = 0;
+    // True when `path` names a regular file itself: not a directory, not a
+    // link, not a device.
+    virtual bool isRegularFile(const QString& path) const = 0;
 
     // nullptr on failure; lastError() then holds the system's error code.
     virtual std::unique_ptr<File> openRead(const QString& path) = 0;

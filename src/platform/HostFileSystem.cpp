@@ -1,6 +1,7 @@
 #include "platform/HostFileSystem.h"
 
 #include "platform/RegularFile.h"
+#include "platform/SystemMounts.h"
 #include "platform/WinPath.h"
 
 #include <QFile>
@@ -24,72 +25,6 @@
 namespace umbraxis {
 
 namespace {
-
-// Mount points of the kernel's pseudo file systems, which the program shows
-// as system entries so that no walk descends into them.
-struct PseudoMounts {
-    std::unordered_set<std::string> points;
-    std::unordered_set<std::string> parents;
-};
-
-std::string unescapeMountField(const std::string& field)
-{
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const std::string digits = field.substr(i + 1, 3);
-            if (digits.size() == 3 && digits.find_first_not_of("01234567") == std::string::npos) {
-                out += static_cast<char>(std::stoi(digits, nullptr, 8));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
-std::string parentOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos || slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-PseudoMounts readPseudoMounts()
-{
-    static const std::unordered_set<std::string> pseudoTypes = {
-        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs",
-        "securityfs", "pstore", "bpf", "configfs", "fusectl", "mqueue", "hugetlbfs", "autofs",
-        "binfmt_misc", "efivarfs"};
-
-    PseudoMounts mounts;
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
-    if (!file.open(QIODevice::ReadOnly))
-        return mounts;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray& line : lines) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf(QByteArray("-"));
-        if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
-            continue;
-        if (!pseudoTypes.count(fields[dash + 1].toStdString()))
-            continue;
-        const std::string point = unescapeMountField(fields[4].toStdString());
-        if (point == "/")
-            continue;
-        mounts.points.insert(point);
-        mounts.parents.insert(parentOf(point));
-    }
-    return mounts;
-}
-
-const PseudoMounts& pseudoMounts()
-{
-    static const PseudoMounts mounts = readPseudoMounts();
-    return mounts;
-}
 
 bool isOwnGroup(gid_t group)
 {
@@ -194,8 +129,10 @@ public:
             const ssize_t n = ::read(m_fd, buffer + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n < 0)
+            if (n < 0) {
+                m_error = errno;
                 return done > 0 ? done : -1;
+            }
             if (n == 0)
                 break;
             done += n;
@@ -210,15 +147,20 @@ public:
             const ssize_t n = ::write(m_fd, buffer + done, static_cast<size_t>(count - done));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
+            if (n <= 0) {
+                m_error = n < 0 ? errno : ENOSPC;
                 return done > 0 ? done : -1;
+            }
             done += n;
         }
         return done;
     }
 
+    int error() const override { return m_error; }
+
 private:
     int m_fd;
+    int m_error = 0;
 };
 
 QByteArray hostCurrentDirectory()
@@ -486,8 +428,8 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
         return entries;
 
     const unsigned dropped = (faHidden | faSystem | faDirectory) & ~allowed;
-    const PseudoMounts& mounts = pseudoMounts();
-    const bool nearMounts = mounts.parents.count(directory.host.toStdString()) > 0;
+    const SystemMounts& mounts = systemMounts();
+    const bool nearMounts = mounts.holdsMountPoint(directory.host.toStdString());
     int readOnlyVolume = -1;
 
     auto add = [&](const QByteArray& name, const struct stat& st) {
@@ -498,7 +440,7 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
         }
         unsigned attributes = attributesOf(name.constData(), st);
         if (S_ISDIR(st.st_mode) && nearMounts
-            && mounts.points.count(joinHost(directory.host, name).toStdString()))
+            && mounts.isMountPoint(joinHost(directory.host, name).toStdString()))
             attributes |= faSystem;
         if (readOnlyVolume > 0)
             attributes |= faReadOnly;
@@ -558,13 +500,12 @@ bool HostFileSystem::probeDrive(int driveNumber) const
            && ::statvfs(host.constData(), &fs) == 0;
 }
 
-std::int64_t HostFileSystem::freeSpace(int driveNumber) const
+namespace {
+
+std::int64_t freeBytesOf(const QByteArray& host)
 {
-    const QString folder = m_drives.folder(driveNumber);
-    if (folder.isEmpty())
-        return -1;
     struct statvfs fs {};
-    if (::statvfs(QFile::encodeName(folder).constData(), &fs) != 0)
+    if (::statvfs(host.constData(), &fs) != 0)
         return -1;
     constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     const std::uint64_t blocks = fs.f_bavail;
@@ -572,6 +513,106 @@ std::int64_t HostFileSystem::freeSpace(int driveNumber) const
     if (blockSize != 0 && blocks > most / blockSize)
         return std::numeric_limits<std::int64_t>::max();
     return static_cast<std::int64_t>(blocks * blockSize);
+}
+
+} // namespace
+
+std::int64_t HostFileSystem::freeSpace(int driveNumber) const
+{
+    const QString folder = m_drives.folder(driveNumber);
+    if (folder.isEmpty())
+        return -1;
+    return freeBytesOf(QFile::encodeName(folder));
+}
+
+std::int64_t HostFileSystem::freeSpaceAt(const QString& path) const
+{
+    // The nearest folder of the path that exists says which file system the
+    // path will be written to.
+    QByteArray host = resolve(path).host;
+    if (host.isEmpty())
+        return -1;
+    for (;;) {
+        struct stat st {};
+        if (::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            return freeBytesOf(host);
+        if (host == "/")
+            return -1;
+        const qsizetype slash = host.lastIndexOf('/');
+        host = slash <= 0 ? QByteArray("/") : host.left(slash);
+    }
+}
+
+const SystemMounts& HostFileSystem::systemMounts() const
+{
+    if (!m_mounts)
+        m_mounts = SystemMounts::current();
+    return *m_mounts;
+}
+
+WalkDirectory HostFileSystem::walkRoot(int driveNumber) const
+{
+    // A walk sees the mounts as they are when it begins.
+    m_mounts = SystemMounts::current();
+    const QChar letter = driveLetter(driveNumber);
+    if (letter.isNull())
+        return {};
+    return {QString(letter) + QStringLiteral(":\\"), QFile::encodeName(m_drives.folder(driveNumber))};
+}
+
+bool HostFileSystem::listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const
+{
+    entries.clear();
+    if (directory.place.isEmpty())
+        return false;
+    // One open and one pass of the directory: what each entry is comes from
+    // the listing, and only an entry the file system does not describe
+    // there is looked at on its own.
+    const int fd = ::open(directory.place.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    const SystemMounts& mounts = systemMounts();
+    const bool nearMounts = mounts.holdsMountPoint(directory.place.toStdString());
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+        }
+        unsigned attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
+        if (type == DT_DIR) {
+            attributes |= faDirectory;
+            if (nearMounts && mounts.isMountPoint(joinHost(directory.place, QByteArray(name)).toStdString()))
+                attributes |= faSystem;
+        } else if (type != DT_REG && type != DT_LNK) {
+            attributes |= faSystem;
+        }
+        const QByteArray stored(name);
+        entries.push_back({QFile::decodeName(stored), stored, attributes});
+    }
+    ::closedir(dir);
+    return true;
+}
+
+WalkDirectory HostFileSystem::walkInto(const WalkDirectory& parent, const WalkEntry& entry) const
+{
+    WalkDirectory child;
+    child.path.reserve(parent.path.size() + entry.name.size() + 1);
+    child.path += parent.path;
+    child.path += entry.name;
+    child.path += QLatin1Char('\\');
+    child.place = joinHost(parent.place, entry.stored);
+    return child;
 }
 
 int HostFileSystem::createDirectory(const QString& path)
@@ -630,6 +671,25 @@ bool HostFileSystem::deleteFile(const QString& path)
     return true;
 }
 
+int HostFileSystem::replaceFile(const QString& from, const QString& to)
+{
+    const Lookup source = resolve(from);
+    if (source.error != 0)
+        return source.error;
+    const Lookup target = resolve(to);
+    if (target.host.isEmpty() || (target.error != 0 && !target.parentOk))
+        return target.host.isEmpty() ? ENOENT : target.error;
+    if (target.error == 0 && S_ISDIR(target.st.st_mode))
+        return EISDIR;
+    return ::rename(source.host.constData(), target.host.constData()) == 0 ? 0 : errno;
+}
+
+bool HostFileSystem::isRegularFile(const QString& path) const
+{
+    const Lookup found = resolve(path);
+    return found.error == 0 && S_ISREG(found.st.st_mode);
+}
+
 std::unique_ptr<File> HostFileSystem::openRead(const QString& path)
 {
     const Lookup source = resolve(path);
@@ -686,7 +746,19 @@ std::unique_ptr<File> HostFileSystem::create(const QString& path)
 QString HostFileSystem::currentDirectory() const
 {
     const QByteArray host = hostCurrentDirectory();
-    return host.isEmpty() ? QString() : m_drives.fromHost(QFile::decodeName(host));
+    if (host.isEmpty())
+        return QString();
+    const QString hostPath = QFile::decodeName(host);
+    QString path = m_drives.fromHost(hostPath);
+    if (!path.isEmpty())
+        return path;
+    for (int number = 26; number > 10; --number) {
+        if (m_drives.folder(number).isEmpty()) {
+            m_drives.setFolder(driveLetter(number), hostPath);
+            return m_drives.fromHost(hostPath);
+        }
+    }
+    return QString();
 }
 
 int HostFileSystem::setCurrentDirectory(const QString& path)

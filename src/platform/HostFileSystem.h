@@ -2,10 +2,12 @@
 
 #include "platform/DriveMap.h"
 #include "platform/FileSystem.h"
+#include "platform/SystemMounts.h"
 
 #include <QByteArray>
 #include <QSet>
 #include <array>
+#include <optional>
 #include <cerrno>
 #include <utility>
 #include <sys/stat.h>
@@ -43,15 +45,25 @@ public:
 
     bool probeDrive(int driveNumber) const override;
     std::int64_t freeSpace(int driveNumber) const override;
+    std::int64_t freeSpaceAt(const QString& path) const override;
+
+    WalkDirectory walkRoot(int driveNumber) const override;
+    bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const override;
+    WalkDirectory walkInto(const WalkDirectory& parent, const WalkEntry& entry) const override;
 
     int createDirectory(const QString& path) override;
     int forceDirectories(const QString& path) override;
     bool deleteFile(const QString& path) override;
+    int replaceFile(const QString& from, const QString& to) override;
+    bool isRegularFile(const QString& path) const override;
 
     std::unique_ptr<File> openRead(const QString& path) override;
     std::unique_ptr<File> create(const QString& path) override;
     int lastError() const override { return m_lastError; }
 
+    // A working directory that lies outside every drive is given a drive of
+    // its own (the highest free letter), so that the program's paths always
+    // reach it.
     QString currentDirectory() const override;
     int setCurrentDirectory(const QString& path) override;
 
@@ -81,8 +93,10 @@ private:
     QByteArray findIgnoringCase(const QByteArray& directory, const QString& name,
                                 const struct stat* known = nullptr) const;
     void rememberDirectory(const QByteArray& hostPath) const;
+    const SystemMounts& systemMounts() const;
 
-    DriveMap m_drives;
+    mutable DriveMap m_drives;
+    mutable std::optional<SystemMounts> m_mounts;
     int m_lastError = 0;
     mutable QSet<QByteArray> m_knownDirectories;
     // The last few listings, for the name lookups and the listing that the

@@ -6,6 +6,9 @@ namespace umbraxis {
 
 QString MemorySettingsStore::sectionKey(const QString& section) const
 {
+    // As the real store: the exact name first, else any letter case.
+    if (sections.contains(section))
+        return section;
     for (auto it = sections.cbegin(); it != sections.cend(); ++it)
         if (it.key().compare(section, Qt::CaseInsensitive) == 0)
             return it.key();
@@ -35,6 +38,10 @@ void MemorySettingsStore::WriteSetting(const QString& section, const QString& na
     log << QStringLiteral("write %1/%2=%3").arg(section, name, value);
     if (failCreate)
         throw AppError(formatMessage(QStringLiteral("Failed to create key %s"), section));
+    if (writesBeforeFailure == 0)
+        throw AppError(formatMessage(QStringLiteral("Failed to set data for '%s'"), name));
+    if (writesBeforeFailure > 0)
+        --writesBeforeFailure;
     auto& values = sections[sectionKey(section)];
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (it.key().compare(name, Qt::CaseInsensitive) == 0) {

@@ -39,6 +39,9 @@ public:
     QSet<QString> nonStringValues;
     // When set, writes fail as if the store could not be created.
     bool failCreate = false;
+    // Writes succeed this many times more, then fail as if the value could
+    // not be stored (negative: never).
+    int writesBeforeFailure = -1;
     // Every operation, as "read Main/QuakeDir", "write Main/Version=1.0", "erase x".
     QStringList log;
 

@@ -1,0 +1,253 @@
+#include "levels/LevelInstaller.h"
+
+#include "levels/LevelShelf.h"
+#include "locator/QuakeLocator.h"
+#include "platform/AppError.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+#include "shell/Progress.h"
+#include "shell/Shell.h"
+
+#include <cerrno>
+#include <limits>
+
+namespace umbraxis {
+
+namespace {
+
+const QString kInsufficientSpace = QStringLiteral("Insufficient disk space");
+
+QString fileValue(int number)
+{
+    return QStringLiteral("File%1").arg(number);
+}
+
+// The error of a failed file operation, with the path it failed on.
+AppError fileError(int code, const QString& path)
+{
+    if (code == ENOSPC || code == EDQUOT)
+        return AppError(kInsufficientSpace);
+    return AppError(formatMessage(QStringLiteral("I/O error %d"), QString::number(code)) + QStringLiteral(" (") + path
+                    + QLatin1Char(')'));
+}
+
+// A decimal 32-bit integer, as the catalogue's sizes are written.
+qint32 parseInteger(const QString& text)
+{
+    bool ok = false;
+    const qint64 value = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+        throw AppError(formatMessage(QStringLiteral("'%s' is not a valid integer value"), text));
+    return qint32(value);
+}
+
+} // namespace
+
+LevelInstaller::LevelInstaller(Ports ports)
+    : m_ports(std::move(ports))
+{
+}
+
+QString LevelInstaller::partialName(const QString& name)
+{
+    return QStringLiteral(".~umbx-") + name;
+}
+
+QString LevelInstaller::FindQuake()
+{
+    Shell& shell = m_ports.shell;
+    if (!shell.KnownQuakeDir.isEmpty())
+        return shell.KnownQuakeDir;
+    QString directory;
+    m_ports.locator.SearchForQuake(directory);
+    shell.KnownQuakeDir = directory;
+    return directory;
+}
+
+void LevelInstaller::ShowLevelDetails(const QString& title)
+{
+    const std::optional<LevelDetails> details = m_ports.shelf.details(m_ports.files, title);
+    if (details && m_ports.showDetails)
+        m_ports.showDetails(*details);
+    m_ports.progress.repaintNow();
+}
+
+bool LevelInstaller::Install(const QString& title)
+{
+    LevelShelf& shelf = m_ports.shelf;
+    Progress& progress = m_ports.progress;
+    if (!shelf.CatalogueLoaded)
+        return false;
+    m_ports.shell.PlayCue(QStringLiteral("guncock.wav"));
+    const QString quake = FindQuake();
+    if (quake.isEmpty())
+        return false;
+    m_ports.shell.PlayCue(QStringLiteral("dsight.wav"));
+    progress.setStatus(QStringLiteral("Installing level"));
+    progress.setPosition(0);
+
+    QString game = quake + QStringLiteral("Umbraxis");
+    if (!m_ports.files.directoryExists(game)) {
+        if (const int error = m_ports.files.createDirectory(game))
+            throw fileError(error, game);
+    }
+    game += QLatin1Char('\\');
+
+    QString working = m_ports.files.currentDirectory();
+    if (working.endsWith(QLatin1Char('\\')))
+        working.chop(1);
+    // Level paths start at the working directory; one that no drive holds
+    // would make every source path miss.
+    if (working.isEmpty())
+        throw AppError(QStringLiteral("The folder the program runs in lies on no drive"));
+
+    progress.setStatus(QStringLiteral("Installing ") + title);
+    progress.ProgressStep();
+    ShowLevelDetails(title);
+
+    LevelCatalogue& catalogue = shelf.catalogue;
+    const qint32 needed = parseInteger(catalogue.CatalogueField(QStringLiteral("DirSize")));
+    // The space is that of the file system the level goes to, in 64 bits.
+    const qint64 free = m_ports.files.freeSpaceAt(game + QStringLiteral("maps"));
+    bool result = false;
+    if (needed < free) {
+        const QString directory = catalogue.CatalogueField(QStringLiteral("Directory"));
+        if (!directory.isEmpty()) {
+            const QString mapName = catalogue.CatalogueField(QStringLiteral("LevelName"));
+            m_fileNumber = 0;
+            m_written.clear();
+            m_partial.clear();
+            try {
+                InstallFiles(working + QLatin1Char('\\') + shelf.CatalogueName + QLatin1Char('\\') + directory,
+                             game + QStringLiteral("maps"), title);
+                m_ports.settings.WriteSetting(title, QStringLiteral("LevelFileName"), mapName);
+            } catch (...) {
+                takeBack(title);
+                progress.setPosition(0);
+                throw;
+            }
+        }
+        m_ports.shell.PlayCue(QStringLiteral("bounce.wav"));
+        result = true;
+    } else {
+        progress.setStatus(kInsufficientSpace);
+        progress.repaintNow();
+    }
+    if (result)
+        progress.setStatus(QString());
+    progress.setPosition(0);
+    return result;
+}
+
+void LevelInstaller::InstallFiles(const QString& source, const QString& target, const QString& title)
+{
+    FileSystem& files = m_ports.files;
+    m_ports.progress.ProgressStep();
+    if (!files.directoryExists(target)) {
+        if (const int error = files.forceDirectories(target))
+            throw fileError(error, target);
+    }
+    const std::vector<DirEntry> entries = files.findEntries(source + QStringLiteral("\\*.*"), faAnyFile);
+    for (const DirEntry& entry : entries) {
+        if (entry.attributes & faDirectory)
+            InstallFiles(source + QLatin1Char('\\') + entry.name, target + QLatin1Char('\\') + entry.name, title);
+        else
+            copyFile(source + QLatin1Char('\\') + entry.name, target + QLatin1Char('\\') + entry.name, title);
+        m_ports.progress.ProgressStep();
+    }
+}
+
+void LevelInstaller::copyFile(const QString& source, const QString& target, const QString& title)
+{
+    FileSystem& files = m_ports.files;
+    std::unique_ptr<File> in = files.openRead(source);
+    if (!in)
+        throw fileError(files.lastError(), source);
+    const qsizetype slash = target.lastIndexOf(QLatin1Char('\\'));
+    const QString partial = target.left(slash + 1) + partialName(target.mid(slash + 1));
+    // A leftover of an interrupted installation under this name is replaced.
+    std::unique_ptr<File> out = files.create(partial);
+    if (!out)
+        throw fileError(files.lastError(), target);
+    m_partial = partial;
+    for (;;) {
+        const std::int64_t read = in->read(m_buffer.data(), BlockSize);
+        if (read < 0)
+            throw fileError(in->error() ? in->error() : EIO, source);
+        const std::int64_t written = out->write(m_buffer.data(), read);
+        m_ports.progress.ProgressStep();
+        if (written != read)
+            throw fileError(out->error() ? out->error() : ENOSPC, target);
+        if (read == 0)
+            break;
+    }
+    out.reset();
+    in.reset();
+    if (const int error = files.replaceFile(partial, target))
+        throw fileError(error, target);
+    m_partial.clear();
+    m_written.append(target);
+    m_ports.settings.WriteSetting(title, fileValue(++m_fileNumber), target);
+}
+
+void LevelInstaller::takeBack(const QString& title)
+{
+    // Best effort: the error that ended the installation is the one the
+    // user is told about.
+    FileSystem& files = m_ports.files;
+    if (!m_partial.isEmpty())
+        files.deleteFile(m_partial);
+    for (const QString& path : std::as_const(m_written))
+        files.deleteFile(path);
+    try {
+        m_ports.settings.EraseSection(title);
+    } catch (const std::exception&) {
+    }
+    m_written.clear();
+    m_partial.clear();
+}
+
+bool LevelInstaller::isRemovable(const QString& path, const QString& quakeDir) const
+{
+    const QString folder = quakeDir + QStringLiteral("Umbraxis\\maps\\");
+    if (!path.startsWith(folder, Qt::CaseInsensitive) || path.size() == folder.size())
+        return false;
+    QString names = path;
+    names.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    for (const QString& name : names.split(QLatin1Char('\\')))
+        if (name == QLatin1String(".."))
+            return false;
+    return m_ports.files.isRegularFile(path);
+}
+
+void LevelInstaller::UnInstall(const QString& title)
+{
+    Progress& progress = m_ports.progress;
+    const QString quake = FindQuake();
+    if (quake.isEmpty())
+        return;
+    m_ports.shell.PlayCue(QStringLiteral("dsight.wav"));
+    progress.setPosition(0);
+    progress.setStatus(QStringLiteral("Uninstalling ") + title);
+    progress.ProgressStep();
+    ShowLevelDetails(title);
+
+    int number = 1;
+    QString path = m_ports.settings.ReadSetting(title, fileValue(number), QString());
+    while (!path.isEmpty()) {
+        // Only what an installation put below the game's maps folder is
+        // deleted; any other path (a damaged or edited record) is passed
+        // over like a file that cannot be deleted.
+        if (isRemovable(path, quake))
+            m_ports.files.deleteFile(path);
+        ++number;
+        progress.ProgressStep();
+        path = m_ports.settings.ReadSetting(title, fileValue(number), QString());
+    }
+    m_ports.settings.EraseSection(title);
+    m_ports.shell.PlayCue(QStringLiteral("bounce.wav"));
+    progress.setStatus(QString());
+    progress.setPosition(0);
+}
+
+} // namespace umbraxis

@@ -1,0 +1,148 @@
+#include "fakes/LogicFakes.h"
+
+#include <cerrno>
+
+namespace umbraxis {
+
+QStringList EventLog::only(const QString& prefix) const
+{
+    QStringList found;
+    for (const QString& event : events)
+        if (event.startsWith(prefix))
+            found << event.mid(prefix.size());
+    return found;
+}
+
+void RecordingProgress::setStatus(const QString& text)
+{
+    m_status = text;
+    m_log.events << QStringLiteral("status ") + text;
+}
+
+void RecordingProgress::ProgressStep()
+{
+    m_position = (m_position + 10) % 100;
+    ++steps;
+    if (!quietSteps)
+        m_log.events << QStringLiteral("step %1").arg(m_position);
+}
+
+void RecordingProgress::setPosition(int position)
+{
+    m_position = position;
+    m_log.events << QStringLiteral("position %1").arg(position);
+}
+
+namespace {
+
+// A file that stops writing once the disk it pretends to be on is full, or
+// stops reading after its first block.
+class FailingFile : public File {
+public:
+    FailingFile(std::unique_ptr<File> inner, FailingFileSystem& owner, bool failRead)
+        : m_inner(std::move(inner)), m_owner(owner), m_failRead(failRead)
+    {
+    }
+
+    std::int64_t read(char* buffer, std::int64_t count) override
+    {
+        if (m_failRead && m_reads++ > 0) {
+            m_error = EIO;
+            return -1;
+        }
+        return m_inner->read(buffer, count);
+    }
+
+    std::int64_t write(const char* buffer, std::int64_t count) override
+    {
+        std::int64_t allowed = count;
+        if (m_owner.fullAfterBytes >= 0)
+            allowed = std::max<std::int64_t>(0, std::min<std::int64_t>(count, m_owner.fullAfterBytes - m_owner.bytesWritten));
+        const std::int64_t written = allowed > 0 ? m_inner->write(buffer, allowed) : 0;
+        if (written > 0)
+            m_owner.bytesWritten += written;
+        if (written < count)
+            m_error = written < allowed ? m_inner->error() : ENOSPC;
+        return written == 0 && count > 0 ? -1 : written;
+    }
+
+    int error() const override { return m_error ? m_error : m_inner->error(); }
+
+private:
+    std::unique_ptr<File> m_inner;
+    FailingFileSystem& m_owner;
+    bool m_failRead;
+    int m_reads = 0;
+    int m_error = 0;
+};
+
+} // namespace
+
+bool FailingFileSystem::endsWithAny(const QString& path, const QStringList& ends)
+{
+    for (const QString& end : ends)
+        if (path.endsWith(end, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+std::vector<DirEntry> FailingFileSystem::findEntries(const QString& pattern, unsigned allowed) const
+{
+    std::vector<DirEntry> entries = HostFileSystem::findEntries(pattern, allowed);
+    if (reorderEntries)
+        reorderEntries(entries);
+    return entries;
+}
+
+bool FailingFileSystem::listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const
+{
+    listed << directory.path;
+    const bool ok = HostFileSystem::listDirectory(directory, entries);
+    if (reorderWalk)
+        reorderWalk(entries);
+    return ok;
+}
+
+std::int64_t FailingFileSystem::freeSpace(int driveNumber) const
+{
+    return freeBytes ? *freeBytes : HostFileSystem::freeSpace(driveNumber);
+}
+
+std::int64_t FailingFileSystem::freeSpaceAt(const QString& path) const
+{
+    return freeBytes ? *freeBytes : HostFileSystem::freeSpaceAt(path);
+}
+
+std::unique_ptr<File> FailingFileSystem::openRead(const QString& path)
+{
+    m_error = 0;
+    if (endsWithAny(path, failOpen)) {
+        m_error = EACCES;
+        return nullptr;
+    }
+    std::unique_ptr<File> file = HostFileSystem::openRead(path);
+    if (!file)
+        return nullptr;
+    return std::make_unique<FailingFile>(std::move(file), *this, endsWithAny(path, failRead));
+}
+
+std::unique_ptr<File> FailingFileSystem::create(const QString& path)
+{
+    m_error = 0;
+    if (endsWithAny(path, failCreate)) {
+        m_error = EACCES;
+        return nullptr;
+    }
+    std::unique_ptr<File> file = HostFileSystem::create(path);
+    if (!file)
+        return nullptr;
+    return std::make_unique<FailingFile>(std::move(file), *this, false);
+}
+
+bool FailingFileSystem::deleteFile(const QString& path)
+{
+    deleted << path;
+    return HostFileSystem::deleteFile(path);
+}
+
+} // namespace umbraxis
