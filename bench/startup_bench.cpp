@@ -6,6 +6,7 @@
 //
 //   startup_bench <umbraxis> <bare_window> <cd folder> [runs]
 
+#include "BenchSupport.h"
 #include "support/SoundServer.h"
 #include "support/VirtualDisplay.h"
 
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <vector>
 
+using namespace umbraxis;
 using namespace umbraxis::testing;
 
 namespace {
@@ -109,15 +111,6 @@ Sample timeOne(const VirtualDisplay& display, const SoundServer& sound, const QS
     return sample;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return -1;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -159,10 +152,10 @@ int main(int argc, char** argv)
         peaks[0].push_back(double(ours.peakKb));
         peaks[1].push_back(double(theirs.peakKb));
     }
-    const double ourTime = median(times[0]);
-    const double bareTime = median(times[1]);
-    const double ourPeak = median(peaks[0]);
-    const double barePeak = median(peaks[1]);
+    const double ourTime = bench::median(times[0]);
+    const double bareTime = bench::median(times[1]);
+    const double ourPeak = bench::median(peaks[0]);
+    const double barePeak = bench::median(peaks[1]);
     std::printf("start-up to mapped window, median of %d: umbraxis %.1f ms, bare Qt %.1f ms, ratio %.2f\n", runs,
                 ourTime, bareTime, ourTime / bareTime);
     std::printf("peak memory (VmHWM), median of %d: umbraxis %.0f kB, bare Qt %.0f kB, ratio %.2f\n", runs, ourPeak,

@@ -1,47 +1,64 @@
-// Times the locator's kind of walk over a generated tree of about 20,000
-// directories against `find <dir> -type d | wc -l` on the same tree.
+// Times the locator's search over a tree of about 51,000 directories, with
+// five files in each, in which Quake is not to be found (so the walk runs
+// out), against `find <root> -type d` over the same tree in the same run.
 //
 //   walk_bench [folder]   the tree is built in a temporary folder inside
 //                         `folder` (default: the system's temporary folder)
 
+#include "BenchSupport.h"
+#include "locator/QuakeLocator.h"
 #include "platform/HostFileSystem.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/QtMediaPlayer.h"
+#include "shell/Progress.h"
+#include "shell/Shell.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <vector>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace umbraxis;
 
 namespace {
 
-constexpr unsigned WalkFilter = faReadOnly | faDirectory | faArchive;
+class CountingProgress : public Progress {
+public:
+    void setStatus(const QString& text) override { m_status = text; }
+    QString status() const override { return m_status; }
+    void ProgressStep() override { m_position = (m_position + 10) % 100; }
+    void setPosition(int position) override { m_position = position; }
+    int position() const override { return m_position; }
+    void repaintNow() override {}
 
-// 12 directories, 12 beneath each, 12 beneath those, and 10 leaves beneath
-// every one of the third level: 19,164 directories, each with two files.
-int buildTree(const QString& root)
+private:
+    QString m_status;
+    int m_position = 0;
+};
+
+// 10 directories, 10 beneath each, 10 beneath those and 50 beneath every one
+// of the third level: 51,110 directories, each holding five empty files.
+int buildTree(const QByteArray& root)
 {
     int directories = 0;
-    std::vector<QString> level{root};
-    const int fanOut[] = {12, 12, 12, 10};
-    for (int width : fanOut) {
-        std::vector<QString> next;
-        for (const QString& parent : level) {
+    std::vector<QByteArray> level{root};
+    for (int width : {10, 10, 10, 50}) {
+        std::vector<QByteArray> next;
+        for (const QByteArray& parent : level) {
             for (int i = 0; i < width; ++i) {
-                const QString dir = parent + QStringLiteral("/Dir%1").arg(i);
-                if (!QDir().mkdir(dir))
+                const QByteArray dir = parent + "/Dir" + QByteArray::number(i);
+                if (::mkdir(dir.constData(), 0755) != 0)
                     return -1;
                 ++directories;
-                for (const char* name : {"/readme.txt", "/Map.bsp"}) {
-                    QFile file(dir + QLatin1String(name));
-                    if (!file.open(QIODevice::WriteOnly))
+                for (const char* name : {"/readme.txt", "/Map.bsp", "/notes.doc", "/data.bin", "/CONFIG.CFG"}) {
+                    const int fd = ::open((dir + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                    if (fd < 0)
                         return -1;
-                    file.write("data");
+                    ::close(fd);
                 }
                 next.push_back(dir);
             }
@@ -51,74 +68,61 @@ int buildTree(const QString& root)
     return directories;
 }
 
-// The locator's walk: three lookups per directory and one stack of pending
-// directories, never finding what it looks for.
-int walk(const FileSystem& files)
-{
-    std::vector<QString> pending{QStringLiteral("c:\\")};
-    int examined = 0;
-    while (!pending.empty()) {
-        const QString current = pending.back();
-        pending.pop_back();
-        ++examined;
-        if (files.findEntries(current + QLatin1String("quake.exe"), faAnyFile).empty()) {
-            for (const DirEntry& entry : files.findEntries(current + QLatin1String("*.*"), WalkFilter)) {
-                if (entry.attributes & faDirectory)
-                    pending.push_back(current + entry.name + QLatin1Char('\\'));
-            }
-        }
-        files.findEntries(current + QLatin1String("id1"), WalkFilter);
-    }
-    return examined;
-}
-
-qint64 timeFind(const QString& root, QByteArray* output)
-{
-    QElapsedTimer timer;
-    timer.start();
-    QProcess find;
-    find.start(QStringLiteral("/bin/sh"),
-               {QStringLiteral("-c"), QStringLiteral("find \"$0\" -type d | wc -l"), root});
-    find.waitForFinished(-1);
-    *output = find.readAllStandardOutput().trimmed();
-    return timer.elapsed();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The walk is timed with sound cues on the program's own clock, as on a
+    // machine without a sound device.
+    qputenv("PULSE_SERVER", "unix:/nonexistent/umbraxis-bench");
     QCoreApplication app(argc, argv);
     const QString parent = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
-    QTemporaryDir temp(parent + QLatin1String("/walk_bench-XXXXXX"));
+    QTemporaryDir temp(parent + QStringLiteral("/walk_bench-XXXXXX"));
     if (!temp.isValid()) {
         std::fprintf(stderr, "cannot make a temporary folder in %s\n", qPrintable(parent));
         return 1;
     }
-    const QString root = temp.path();
+    const QString root = temp.path() + QStringLiteral("/drive");
+    QDir().mkpath(root);
+    QDir().mkpath(temp.path() + QStringLiteral("/cd/sounds"));
+    if (!bench::writeSilentCue(temp.path() + QStringLiteral("/cd/sounds/talk.wav")))
+        return 1;
+    QDir::setCurrent(temp.path() + QStringLiteral("/cd"));
 
     QElapsedTimer timer;
     timer.start();
-    const int made = buildTree(root);
+    const int made = buildTree(QFile::encodeName(root));
     if (made < 0) {
         std::fprintf(stderr, "cannot build the tree in %s\n", qPrintable(root));
         return 1;
     }
-    std::printf("built %d directories in %lld ms\n", made, timer.elapsed());
+    std::printf("built %d directories with 5 files each in %lld ms\n", made, timer.elapsed());
 
-    const HostFileSystem files(DriveMap({{QLatin1Char('c'), root}}));
-    QByteArray found;
-    timeFind(root, &found);  // warms the caches for both runs alike
+    HostFileSystem files(DriveMap({{QLatin1Char('c'), root}}));
+    IniSettingsStore settings(temp.path() + QStringLiteral("/Umbraxis.conf"));
+    QtMediaFactory media;
+    std::unique_ptr<MediaPlayer> player = media.createPlayer();
+    Shell shell(*player, files);
+    CountingProgress progress;
+    QuakeLocator locator(settings, files, shell, progress, QuakeLocator::Variant::InstallScreen);
 
-    for (int round = 1; round <= 2; ++round) {
+    const QStringList findArguments{root, QStringLiteral("-type"), QStringLiteral("d")};
+    bench::timeCommand(QStringLiteral("find"), findArguments);  // warms the caches for both alike
+    std::vector<double> walks;
+    std::vector<double> finds;
+    const int rounds = 5;
+    for (int round = 1; round <= rounds; ++round) {
+        QString directory;
         timer.restart();
-        const int examined = walk(files);
-        const qint64 walkMs = timer.elapsed();
-        const qint64 findMs = timeFind(root, &found);
-        std::printf("round %d: walk %d directories in %lld ms; find -type d counted %s in %lld ms"
-                    " (ratio %.1f)\n",
-                    round, examined, walkMs, found.constData(), findMs,
-                    findMs > 0 ? double(walkMs) / double(findMs) : 0.0);
+        locator.SearchForQuake(directory);
+        const double walkMs = double(timer.nsecsElapsed()) / 1e6;
+        const double findMs = bench::timeCommand(QStringLiteral("find"), findArguments);
+        walks.push_back(walkMs);
+        finds.push_back(findMs);
+        std::printf("round %d: walk of %d directories %.1f ms, find -type d %.1f ms (ratio %.2f)\n", round,
+                    locator.examined(), walkMs, findMs, walkMs / findMs);
     }
+    std::printf("drive walk, median of %d: locator %.1f ms, find -type d %.1f ms, ratio %.2f\n", rounds,
+                bench::median(walks), bench::median(finds), bench::median(walks) / bench::median(finds));
     return 0;
 }

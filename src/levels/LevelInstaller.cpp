@@ -147,47 +147,64 @@ void LevelInstaller::InstallFiles(const QString& source, const QString& target, 
         if (const int error = files.forceDirectories(target))
             throw fileError(error, target);
     }
-    const std::vector<DirEntry> entries = files.findEntries(source + QStringLiteral("\\*.*"), faAnyFile);
+    // Each folder is looked up once; its files are reached from it.
+    const std::unique_ptr<Folder> from = files.openFolder(source);
+    if (!from)
+        throw fileError(files.lastError(), source);
+    const std::unique_ptr<Folder> to = files.openFolder(target);
+    if (!to)
+        throw fileError(files.lastError(), target);
+    const std::vector<DirEntry> entries = from->entries();
     for (const DirEntry& entry : entries) {
+        const QString sourcePath = source + QLatin1Char('\\') + entry.name;
+        const QString targetPath = target + QLatin1Char('\\') + entry.name;
         if (entry.attributes & faDirectory)
-            InstallFiles(source + QLatin1Char('\\') + entry.name, target + QLatin1Char('\\') + entry.name, title);
+            InstallFiles(sourcePath, targetPath, title);
         else
-            copyFile(source + QLatin1Char('\\') + entry.name, target + QLatin1Char('\\') + entry.name, title);
+            copyFile(*from, *to, entry.name, sourcePath, targetPath, title);
         m_ports.progress.ProgressStep();
     }
 }
 
-void LevelInstaller::copyFile(const QString& source, const QString& target, const QString& title)
+void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, const QString& sourcePath,
+                              const QString& targetPath, const QString& title)
 {
-    FileSystem& files = m_ports.files;
-    std::unique_ptr<File> in = files.openRead(source);
+    std::unique_ptr<File> in = from.openRead(name);
     if (!in)
-        throw fileError(files.lastError(), source);
-    const qsizetype slash = target.lastIndexOf(QLatin1Char('\\'));
-    const QString partial = target.left(slash + 1) + partialName(target.mid(slash + 1));
+        throw fileError(from.error(), sourcePath);
+    const QString partial = partialName(name);
     // A leftover of an interrupted installation under this name is replaced.
-    std::unique_ptr<File> out = files.create(partial);
+    std::unique_ptr<File> out = to.create(partial);
     if (!out)
-        throw fileError(files.lastError(), target);
-    m_partial = partial;
+        throw fileError(to.error(), targetPath);
+    m_partial = targetPath.left(targetPath.size() - name.size()) + partial;
+    // The bar steps once for every block of 32000 bytes read and written,
+    // and once more for the read that finds the end, whether the kernel
+    // moves one block at a time or several.
+    std::int64_t copied = 0;
+    std::int64_t blocksStepped = 0;
     for (;;) {
-        const std::int64_t read = in->read(m_buffer.data(), BlockSize);
-        if (read < 0)
-            throw fileError(in->error() ? in->error() : EIO, source);
-        const std::int64_t written = out->write(m_buffer.data(), read);
-        m_ports.progress.ProgressStep();
-        if (written != read)
-            throw fileError(out->error() ? out->error() : ENOSPC, target);
-        if (read == 0)
+        const std::int64_t moved = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * BlocksAtOnce);
+        if (moved < 0)
+            throw fileError(in->error() ? in->error() : EIO, sourcePath);
+        copied += moved;
+        const std::int64_t blocks = (copied + BlockSize - 1) / BlockSize;
+        for (; blocksStepped < blocks; ++blocksStepped)
+            m_ports.progress.ProgressStep();
+        if (out->error())
+            throw fileError(out->error(), targetPath);
+        if (moved == 0) {
+            m_ports.progress.ProgressStep();
             break;
+        }
     }
     out.reset();
     in.reset();
-    if (const int error = files.replaceFile(partial, target))
-        throw fileError(error, target);
+    if (const int error = to.replace(partial, name))
+        throw fileError(error, targetPath);
     m_partial.clear();
-    m_written.append(target);
-    m_ports.settings.WriteSetting(title, fileValue(++m_fileNumber), target);
+    m_written.append(targetPath);
+    m_ports.settings.WriteSetting(title, fileValue(++m_fileNumber), targetPath);
 }
 
 void LevelInstaller::takeBack(const QString& title)

@@ -11,6 +11,7 @@
 namespace umbraxis {
 
 class FileSystem;
+class Folder;
 class Progress;
 class QuakeLocator;
 class SettingsStore;
@@ -44,6 +45,9 @@ public:
     };
 
     static constexpr int BlockSize = 32000;
+    // Blocks the kernel may move in one go; the bar still steps once per
+    // block.
+    static constexpr int BlocksAtOnce = 32;
 
     explicit LevelInstaller(Ports ports);
 
@@ -67,7 +71,8 @@ public:
 
 private:
     void ShowLevelDetails(const QString& title);
-    void copyFile(const QString& source, const QString& target, const QString& title);
+    void copyFile(Folder& from, Folder& to, const QString& name, const QString& sourcePath, const QString& targetPath,
+                  const QString& title);
     // Takes back what the failed installation of `title` wrote.
     void takeBack(const QString& title);
     // Whether a recorded path is one of the files installations put below

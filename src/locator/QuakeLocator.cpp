@@ -23,10 +23,9 @@ Findings lookAt(const std::vector<WalkEntry>& entries)
     for (const WalkEntry& entry : entries) {
         // Any entry called quake.exe counts, a folder or a hidden file too;
         // id1 counts only when it is neither hidden nor a system entry.
-        if (!findings.hasQuakeExe && entry.name.compare(QLatin1String("quake.exe"), Qt::CaseInsensitive) == 0)
+        if (!findings.hasQuakeExe && entry.isNamed("quake.exe"))
             findings.hasQuakeExe = true;
-        if (!findings.hasId1 && entry.name.compare(QLatin1String("id1"), Qt::CaseInsensitive) == 0
-            && !(entry.attributes & (faHidden | faSystem)))
+        if (!findings.hasId1 && entry.isNamed("id1") && !(entry.attributes & (faHidden | faSystem)))
             findings.hasId1 = true;
     }
     return findings;

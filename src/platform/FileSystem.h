@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace umbraxis {
@@ -35,14 +36,45 @@ public:
     virtual std::int64_t write(const char* buffer, std::int64_t count) = 0;
     // The system's code of the last failed read or write, 0 when none.
     virtual int error() const = 0;
+    // Copies up to `count` bytes from where `source` stands to here, as
+    // reads of up to `bufferSize` bytes into `buffer` and their writes would;
+    // returns the bytes copied, 0 at the source's end, -1 when a read fails.
+    // A copy that stopped on a write error says so in error().
+    virtual std::int64_t copyFrom(File& source, char* buffer, std::int64_t bufferSize, std::int64_t count);
+};
+
+// A directory opened once, so that many files can be read, written and put
+// in place in it without looking its path up again. Names are matched
+// regardless of letter case (an exact match first), as the file system's
+// own lookups are.
+class Folder {
+public:
+    virtual ~Folder() = default;
+    // The entries, like FileSystem::findEntries with every attribute.
+    virtual std::vector<DirEntry> entries() = 0;
+    // nullptr on failure; error() then holds the system's code.
+    virtual std::unique_ptr<File> openRead(const QString& name) = 0;
+    // Creates the file, replacing one of that name; never writes through a
+    // link.
+    virtual std::unique_ptr<File> create(const QString& name) = 0;
+    // Puts the file `from` in the place of `to` in one step; 0 or the
+    // system's code.
+    virtual int replace(const QString& from, const QString& to) = 0;
+    virtual bool remove(const QString& name) = 0;
+    virtual int error() const = 0;
 };
 
 // One entry of a directory as a walk sees it: what it is comes from the
-// listing itself, without looking at the entry.
+// listing itself, without looking at the entry. A walk meets hundreds of
+// thousands of them, so the name stays as the file system holds it (short
+// names need no allocation) and is decoded only when asked for.
 struct WalkEntry {
-    QString name;
-    QByteArray stored;   // the name as the file system holds it
-    unsigned attributes; // faDirectory, faHidden, faSystem
+    std::string stored;
+    unsigned attributes = 0; // faDirectory, faHidden, faSystem
+
+    QString name() const { return QString::fromLocal8Bit(stored.data(), qsizetype(stored.size())); }
+    // Whether the name is `ascii`, regardless of letter case.
+    bool isNamed(const char* ascii) const;
 };
 
 // A directory a walk has reached: its program path ("c:\games", always
@@ -105,6 +137,9 @@ public:
     // True when `path` names a regular file itself: not a directory, not a
     // link, not a device.
     virtual bool isRegularFile(const QString& path) const = 0;
+
+    // The directory at `path`, or nullptr (lastError() tells why).
+    virtual std::unique_ptr<Folder> openFolder(const QString& path) = 0;
 
     // nullptr on failure; lastError() then holds the system's error code.
     virtual std::unique_ptr<File> openRead(const QString& path) = 0;

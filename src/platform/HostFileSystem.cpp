@@ -5,6 +5,8 @@
 #include "platform/WinPath.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <climits>
@@ -158,8 +160,196 @@ public:
 
     int error() const override { return m_error; }
 
+    std::int64_t copyFrom(File& source, char* buffer, std::int64_t bufferSize, std::int64_t count) override
+    {
+        // Between two files of this file system the kernel copies the data
+        // itself, without a trip through the program's memory.
+        auto* host = dynamic_cast<HostFile*>(&source);
+        if (host && !m_plainCopy) {
+            ssize_t n;
+            do
+                n = ::copy_file_range(host->m_fd, nullptr, m_fd, nullptr, size_t(count), 0);
+            while (n < 0 && errno == EINTR);
+            if (n >= 0)
+                return n;
+            const bool unsupported = errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
+                || errno == EBADF;
+            if (unsupported)
+                m_plainCopy = true;
+            // Otherwise a plain read and write of a block tells which side
+            // failed, and why.
+        }
+        return File::copyFrom(source, buffer, bufferSize, std::min(count, bufferSize));
+    }
+
+    int descriptor() const { return m_fd; }
+
 private:
     int m_fd;
+    int m_error = 0;
+    bool m_plainCopy = false;
+};
+
+// A directory held open: files in it are reached by name relative to it, and
+// its names are listed once, then kept up to date by this handle's own
+// changes, so that lookups regardless of letter case cost nothing more.
+class HostFolder : public Folder {
+public:
+    HostFolder(int fd, QByteArray host) : m_fd(fd), m_host(std::move(host)) {}
+    ~HostFolder() override { ::close(m_fd); }
+    HostFolder(const HostFolder&) = delete;
+    HostFolder& operator=(const HostFolder&) = delete;
+
+    std::vector<DirEntry> entries() override
+    {
+        std::vector<DirEntry> found;
+        const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (!dir) {
+            if (fd >= 0)
+                ::close(fd);
+            m_error = errno;
+            return found;
+        }
+        while (const dirent* entry = ::readdir(dir)) {
+            const char* name = entry->d_name;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+                continue;
+            struct stat st {};
+            if (::fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            const bool sized = S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+            found.push_back({QFile::decodeName(name), attributesOf(name, st), sized ? std::int64_t(st.st_size) : 0});
+        }
+        ::closedir(dir);
+        return found;
+    }
+
+    std::unique_ptr<File> openRead(const QString& name) override
+    {
+        const QByteArray stored = storedName(name);
+        // Not blocking, and a regular file only: a fifo would wait for a
+        // writer and a device could be read for ever.
+        const int fd = ::openat(m_fd, stored.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) {
+            m_error = errno;
+            return nullptr;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            m_error = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+            ::close(fd);
+            return nullptr;
+        }
+        return std::make_unique<HostFile>(fd);
+    }
+
+    std::unique_ptr<File> create(const QString& name) override
+    {
+        const QByteArray stored = storedName(name);
+        struct stat st {};
+        if (::fstatat(m_fd, stored.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            if (S_ISDIR(st.st_mode)) {
+                m_error = EISDIR;
+                return nullptr;
+            }
+            // A link is replaced by a new file rather than written through.
+            if (!S_ISREG(st.st_mode) && ::unlinkat(m_fd, stored.constData(), 0) != 0) {
+                m_error = errno;
+                return nullptr;
+            }
+        }
+        const int fd = ::openat(m_fd, stored.constData(),
+                                O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666);
+        if (fd < 0) {
+            m_error = errno;
+            return nullptr;
+        }
+        remember(stored);
+        return std::make_unique<HostFile>(fd);
+    }
+
+    int replace(const QString& from, const QString& to) override
+    {
+        const QByteArray source = storedName(from);
+        const QByteArray target = storedName(to);
+        if (::renameat(m_fd, source.constData(), m_fd, target.constData()) != 0)
+            return m_error = errno;
+        forget(source);
+        remember(target);
+        return 0;
+    }
+
+    bool remove(const QString& name) override
+    {
+        const QByteArray stored = storedName(name);
+        if (::unlinkat(m_fd, stored.constData(), 0) != 0) {
+            m_error = errno;
+            return false;
+        }
+        forget(stored);
+        return true;
+    }
+
+    int error() const override { return m_error; }
+
+private:
+    void list()
+    {
+        m_listed = true;
+        const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (!dir) {
+            if (fd >= 0)
+                ::close(fd);
+            return;
+        }
+        while (const dirent* entry = ::readdir(dir))
+            remember(QByteArray(entry->d_name));
+        ::closedir(dir);
+    }
+
+    static QString folded(const QByteArray& stored) { return QFile::decodeName(stored).toCaseFolded(); }
+
+    void remember(const QByteArray& stored)
+    {
+        m_exact.insert(stored);
+        const QString key = folded(stored);
+        if (!m_byFold.contains(key))
+            m_byFold.insert(key, stored);
+    }
+
+    void forget(const QByteArray& stored)
+    {
+        m_exact.remove(stored);
+        const QString key = folded(stored);
+        if (m_byFold.value(key) == stored) {
+            m_byFold.remove(key);
+            for (const QByteArray& other : std::as_const(m_exact))
+                if (folded(other) == key) {
+                    m_byFold.insert(key, other);
+                    break;
+                }
+        }
+    }
+
+    // The name as the directory holds it: the exact name first, else one
+    // that differs only in letter case, else the name as given.
+    QByteArray storedName(const QString& name)
+    {
+        if (!m_listed)
+            list();
+        const QByteArray exact = QFile::encodeName(name);
+        if (m_exact.contains(exact))
+            return exact;
+        return m_byFold.value(folded(exact), exact);
+    }
+
+    int m_fd;
+    QByteArray m_host;
+    bool m_listed = false;
+    QSet<QByteArray> m_exact;
+    QHash<QString, QByteArray> m_byFold;
     int m_error = 0;
 };
 
@@ -560,6 +750,11 @@ WalkDirectory HostFileSystem::walkRoot(int driveNumber) const
     return {QString(letter) + QStringLiteral(":\\"), QFile::encodeName(m_drives.folder(driveNumber))};
 }
 
+bool WalkEntry::isNamed(const char* ascii) const
+{
+    return ::strcasecmp(stored.c_str(), ascii) == 0;
+}
+
 bool HostFileSystem::listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const
 {
     entries.clear();
@@ -571,47 +766,59 @@ bool HostFileSystem::listDirectory(const WalkDirectory& directory, std::vector<W
     const int fd = ::open(directory.place.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
     const SystemMounts& mounts = systemMounts();
-    const bool nearMounts = mounts.holdsMountPoint(directory.place.toStdString());
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+    const bool nearMounts = !mounts.parents.empty() && mounts.holdsMountPoint(directory.place.toStdString());
+    alignas(8) static thread_local char buffer[32768];
+    for (;;) {
+        const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (long at = 0; at < got;) {
+            // A record of the kernel's listing: inode (8 bytes), offset (8),
+            // record length (2), type (1), then the name, NUL-terminated.
+            const char* record = buffer + at;
+            unsigned short length = 0;
+            std::memcpy(&length, record + 16, sizeof length);
+            at += length;
+            const unsigned char recordType = static_cast<unsigned char>(record[18]);
+            const char* name = record + 19;
+            if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+            unsigned char type = recordType;
+            if (type == DT_UNKNOWN) {
+                struct stat st {};
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                    continue;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;
+            }
+            WalkEntry& entry = entries.emplace_back();
+            entry.stored.assign(name);
+            entry.attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
+            if (type == DT_DIR) {
+                entry.attributes |= faDirectory;
+                if (nearMounts && mounts.isMountPoint(joinHost(directory.place, QByteArray(name)).toStdString()))
+                    entry.attributes |= faSystem;
+            } else if (type != DT_REG && type != DT_LNK) {
+                entry.attributes |= faSystem;
+            }
         }
-        unsigned attributes = name[0] == '.' ? unsigned(faHidden) : 0u;
-        if (type == DT_DIR) {
-            attributes |= faDirectory;
-            if (nearMounts && mounts.isMountPoint(joinHost(directory.place, QByteArray(name)).toStdString()))
-                attributes |= faSystem;
-        } else if (type != DT_REG && type != DT_LNK) {
-            attributes |= faSystem;
-        }
-        const QByteArray stored(name);
-        entries.push_back({QFile::decodeName(stored), stored, attributes});
     }
-    ::closedir(dir);
+    ::close(fd);
     return true;
 }
 
 WalkDirectory HostFileSystem::walkInto(const WalkDirectory& parent, const WalkEntry& entry) const
 {
     WalkDirectory child;
-    child.path.reserve(parent.path.size() + entry.name.size() + 1);
+    const QString name = entry.name();
+    child.path.reserve(parent.path.size() + name.size() + 1);
     child.path += parent.path;
-    child.path += entry.name;
+    child.path += name;
     child.path += QLatin1Char('\\');
-    child.place = joinHost(parent.place, entry.stored);
+    child.place.reserve(parent.place.size() + qsizetype(entry.stored.size()) + 1);
+    child.place += parent.place;
+    child.place += '/';
+    child.place.append(entry.stored.data(), qsizetype(entry.stored.size()));
     return child;
 }
 
@@ -669,6 +876,25 @@ bool HostFileSystem::deleteFile(const QString& path)
         return false;
     }
     return true;
+}
+
+std::unique_ptr<Folder> HostFileSystem::openFolder(const QString& path)
+{
+    const Lookup folder = resolve(path);
+    if (folder.error != 0 || folder.host.isEmpty()) {
+        m_lastError = folder.host.isEmpty() ? ENOENT : folder.error;
+        return nullptr;
+    }
+    if (!S_ISDIR(folder.st.st_mode)) {
+        m_lastError = ENOTDIR;
+        return nullptr;
+    }
+    const int fd = ::open(folder.host.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        m_lastError = errno;
+        return nullptr;
+    }
+    return std::make_unique<HostFolder>(fd, folder.host);
 }
 
 int HostFileSystem::replaceFile(const QString& from, const QString& to)

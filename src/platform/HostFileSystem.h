@@ -57,6 +57,7 @@ public:
     int replaceFile(const QString& from, const QString& to) override;
     bool isRegularFile(const QString& path) const override;
 
+    std::unique_ptr<Folder> openFolder(const QString& path) override;
     std::unique_ptr<File> openRead(const QString& path) override;
     std::unique_ptr<File> create(const QString& path) override;
     int lastError() const override { return m_lastError; }

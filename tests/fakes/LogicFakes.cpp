@@ -76,7 +76,77 @@ private:
     int m_error = 0;
 };
 
+// A folder whose files fail as the file system was told to.
+class FailingFolder : public Folder {
+public:
+    FailingFolder(std::unique_ptr<Folder> inner, FailingFileSystem& owner, QString path)
+        : m_inner(std::move(inner)), m_owner(owner), m_path(std::move(path))
+    {
+    }
+
+    std::vector<DirEntry> entries() override
+    {
+        std::vector<DirEntry> found = m_inner->entries();
+        if (m_owner.reorderEntries)
+            m_owner.reorderEntries(found);
+        return found;
+    }
+
+    std::unique_ptr<File> openRead(const QString& name) override
+    {
+        const QString path = m_path + QLatin1Char('\\') + name;
+        m_error = 0;
+        if (FailingFileSystem::endsWithAny(path, m_owner.failOpen)) {
+            m_error = EACCES;
+            return nullptr;
+        }
+        return m_owner.wrap(m_inner->openRead(name), path);
+    }
+
+    std::unique_ptr<File> create(const QString& name) override
+    {
+        const QString path = m_path + QLatin1Char('\\') + name;
+        m_error = 0;
+        if (FailingFileSystem::endsWithAny(path, m_owner.failCreate)) {
+            m_error = EACCES;
+            return nullptr;
+        }
+        return m_owner.wrap(m_inner->create(name), path);
+    }
+
+    int replace(const QString& from, const QString& to) override { return m_inner->replace(from, to); }
+
+    bool remove(const QString& name) override
+    {
+        m_owner.deleted << m_path + QLatin1Char('\\') + name;
+        return m_inner->remove(name);
+    }
+
+    int error() const override { return m_error ? m_error : m_inner->error(); }
+
+private:
+    std::unique_ptr<Folder> m_inner;
+    FailingFileSystem& m_owner;
+    QString m_path;
+    int m_error = 0;
+};
+
 } // namespace
+
+std::unique_ptr<File> FailingFileSystem::wrap(std::unique_ptr<File> file, const QString& path)
+{
+    if (!file)
+        return nullptr;
+    return std::make_unique<FailingFile>(std::move(file), *this, endsWithAny(path, failRead));
+}
+
+std::unique_ptr<Folder> FailingFileSystem::openFolder(const QString& path)
+{
+    std::unique_ptr<Folder> folder = HostFileSystem::openFolder(path);
+    if (!folder)
+        return nullptr;
+    return std::make_unique<FailingFolder>(std::move(folder), *this, path);
+}
 
 bool FailingFileSystem::endsWithAny(const QString& path, const QStringList& ends)
 {
@@ -120,10 +190,7 @@ std::unique_ptr<File> FailingFileSystem::openRead(const QString& path)
         m_error = EACCES;
         return nullptr;
     }
-    std::unique_ptr<File> file = HostFileSystem::openRead(path);
-    if (!file)
-        return nullptr;
-    return std::make_unique<FailingFile>(std::move(file), *this, endsWithAny(path, failRead));
+    return wrap(HostFileSystem::openRead(path), path);
 }
 
 std::unique_ptr<File> FailingFileSystem::create(const QString& path)
@@ -133,10 +200,7 @@ std::unique_ptr<File> FailingFileSystem::create(const QString& path)
         m_error = EACCES;
         return nullptr;
     }
-    std::unique_ptr<File> file = HostFileSystem::create(path);
-    if (!file)
-        return nullptr;
-    return std::make_unique<FailingFile>(std::move(file), *this, false);
+    return wrap(HostFileSystem::create(path), path);
 }
 
 bool FailingFileSystem::deleteFile(const QString& path)

@@ -86,13 +86,17 @@ public:
     bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const override;
     std::int64_t freeSpace(int driveNumber) const override;
     std::int64_t freeSpaceAt(const QString& path) const override;
+    std::unique_ptr<Folder> openFolder(const QString& path) override;
     std::unique_ptr<File> openRead(const QString& path) override;
     std::unique_ptr<File> create(const QString& path) override;
     int lastError() const override { return m_error ? m_error : HostFileSystem::lastError(); }
     bool deleteFile(const QString& path) override;
 
-private:
     static bool endsWithAny(const QString& path, const QStringList& ends);
+    // A file of this file system that fails as asked.
+    std::unique_ptr<File> wrap(std::unique_ptr<File> file, const QString& path);
+
+private:
     int m_error = 0;
 };
 

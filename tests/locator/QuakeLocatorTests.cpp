@@ -34,7 +34,7 @@ protected:
         // Listings in name order, so that the walk's order is known.
         files->reorderWalk = [](std::vector<WalkEntry>& entries) {
             std::sort(entries.begin(), entries.end(),
-                      [](const WalkEntry& a, const WalkEntry& b) { return a.name < b.name; });
+                      [](const WalkEntry& a, const WalkEntry& b) { return a.stored < b.stored; });
         };
         player = media.createPlayer();
         shell = std::make_unique<RecordingShell>(*player, *files, log);

@@ -417,8 +417,9 @@ TEST_F(FileSystemTest, CurrentDirectoryRoundTripAndRelativePaths)
     EXPECT_EQ(m_files->setCurrentDirectory(QStringLiteral("f:\\")), ENOENT);
     EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("d:\\Images"));
 
+    // No drive holds this folder: it becomes a drive of its own.
     ASSERT_TRUE(QDir::setCurrent(m_root));
-    EXPECT_EQ(m_files->currentDirectory(), QString()) << "no drive holds the folder";
+    EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("z:\\"));
 }
 
 TEST_F(FileSystemTest, SeesChangesToDirectoriesItHasSeenBefore)
@@ -465,3 +466,74 @@ TEST_F(FileSystemTest, PseudoFileSystemMountPointsAreSystemEntries)
     EXPECT_EQ(entries[0].attributes & (faSystem | faDirectory), unsigned(faSystem | faDirectory));
     EXPECT_TRUE(whole.findEntries(QStringLiteral("c:\\proc"), WalkFilter).empty());
 }
+
+namespace {
+
+TEST_F(FileSystemTest, AWalkListsEachDirectoryWithTheKindOfEveryEntry)
+{
+    makeDir("c/Games/Quake");
+    makeDir("c/.cache");
+    makeFile("c/readme.TXT");
+    makeLink("c/loop", ".");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(host("c/pipe")).constData(), 0644), 0);
+
+    const WalkDirectory root = m_files->walkRoot(3);
+    EXPECT_EQ(root.path, "c:\\");
+    std::vector<WalkEntry> entries;
+    ASSERT_TRUE(m_files->listDirectory(root, entries));
+    std::map<QString, unsigned> kinds;
+    for (const WalkEntry& entry : entries)
+        kinds[entry.name()] = entry.attributes;
+    EXPECT_EQ(kinds, (std::map<QString, unsigned>{{".cache", faDirectory | faHidden},
+                                                 {"Games", faDirectory},
+                                                 {"loop", 0u},
+                                                 {"pipe", faSystem},
+                                                 {"readme.TXT", 0u}}));
+    // A subdirectory's program path carries its name as stored.
+    const auto games = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "Games"; });
+    const WalkDirectory child = m_files->walkInto(root, *games);
+    EXPECT_EQ(child.path, "c:\\Games\\");
+    ASSERT_TRUE(m_files->listDirectory(child, entries));
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(m_files->walkInto(child, entries.front()).path, "c:\\Games\\Quake\\");
+    // A place that is not a directory lists nothing.
+    EXPECT_FALSE(m_files->listDirectory({"c:\\readme.TXT\\", QFile::encodeName(host("c/readme.TXT"))}, entries));
+    EXPECT_TRUE(entries.empty());
+}
+
+TEST_F(FileSystemTest, FreeSpaceIsThatOfTheNearestExistingFolder)
+{
+    makeDir("c/quake");
+    const std::int64_t drive = m_files->freeSpace(3);
+    ASSERT_GT(drive, 0);
+    // Not there yet: the folder above it tells.
+    EXPECT_GT(m_files->freeSpaceAt("c:\\quake\\Umbraxis\\maps"), 0);
+    EXPECT_EQ(m_files->freeSpaceAt("q:\\nowhere"), -1);
+}
+
+TEST_F(FileSystemTest, ReplacingAFilePutsTheNewOneInPlaceInOneStep)
+{
+    makeDir("c/maps");
+    makeFile("c/maps/.partial", "whole new content");
+    makeFile("c/maps/level.bsp", "old");
+    EXPECT_EQ(m_files->replaceFile("c:\\maps\\.partial", "c:\\MAPS\\Level.bsp"), 0);
+    EXPECT_EQ(readHost("c/maps/level.bsp"), "whole new content");
+    EXPECT_FALSE(QFileInfo::exists(host("c/maps/.partial")));
+    EXPECT_NE(m_files->replaceFile("c:\\maps\\missing", "c:\\maps\\x"), 0);
+    // Only regular files count as such.
+    makeLink("c/maps/link.bsp", "level.bsp");
+    EXPECT_TRUE(m_files->isRegularFile("c:\\maps\\level.bsp"));
+    EXPECT_FALSE(m_files->isRegularFile("c:\\maps\\link.bsp"));
+    EXPECT_FALSE(m_files->isRegularFile("c:\\maps"));
+}
+
+TEST_F(FileSystemTest, AWorkingDirectoryOutsideEveryDriveGetsADriveOfItsOwn)
+{
+    makeDir("elsewhere/levels");
+    ASSERT_TRUE(QDir::setCurrent(host("elsewhere")));
+    EXPECT_EQ(m_files->currentDirectory(), "z:\\");
+    EXPECT_TRUE(m_files->directoryExists("z:\\levels"));
+    EXPECT_EQ(m_files->currentDirectory(), "z:\\") << "the same drive every time";
+}
+
+} // namespace
