@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "levels/TfInstall.h"
 #include "screens/TfView.h"
 #include "shell/Application.h"
 #include "shell/TfMain.h"
@@ -27,6 +28,7 @@ Program::Program(const Services& services)
 
 Program::~Program()
 {
+    m_install.reset();
     m_view.reset();
     m_main.reset();
 }
@@ -55,6 +57,7 @@ void Program::createScreens()
 {
     Shell& shell = m_main->shell();
     m_view = createScreen<TfView>(m_services, shell);
+    m_install = createScreen<TfInstall>(m_services, shell, m_shelf);
 }
 
 void Program::wireScreens()
@@ -63,6 +66,7 @@ void Program::wireScreens()
     shell.setDocumentViewer([this](const QString& documentFile) { showDocument(documentFile); });
 
     TfMain::Targets targets;
+    targets.install = [this] { m_install->ShowModal(); };
     targets.viewer = [this](const QString& documentFile) { showDocument(documentFile); };
     m_main->setTargets(std::move(targets));
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "levels/LevelShelf.h"
 #include "platform/Services.h"
 #include "shell/Screen.h"
 
 namespace umbraxis {
 
 class Application;
+class TfInstall;
 class TfMain;
 class TfView;
 
@@ -23,6 +25,7 @@ public:
 
     TfMain* fMain() const { return m_main.get(); }
     TfView* fView() const { return m_view.get(); }
+    TfInstall* fInstall() const { return m_install.get(); }
 
 private:
     void createScreens();
@@ -30,10 +33,14 @@ private:
     void showDocument(const QString& documentFile);
 
     const Services& m_services;
+    // The one level catalogue, loaded by the install screen and walked by
+    // the run screen.
+    LevelShelf m_shelf;
     // Destroyed in the reverse order: the main screen, whose shell every
     // other screen uses, goes last.
     ScreenPtr<TfMain> m_main;
     ScreenPtr<TfView> m_view;
+    ScreenPtr<TfInstall> m_install;
 };
 
 } // namespace umbraxis

@@ -5,6 +5,7 @@
 #include "shell/Shell.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPainter>
@@ -67,6 +68,37 @@ void Screen::setBackground(const QPixmap& picture)
 void Screen::setBlackBackground()
 {
     paintBlack(*this);
+}
+
+QFont Screen::fontOf(const LabelStyle& style)
+{
+    QFont font(QString::fromLatin1(style.family));
+    font.setPixelSize(style.pixels);
+    font.setBold(style.bold);
+    return font;
+}
+
+QLabel* Screen::addLabel(const char* name, const QRect& place, const QString& text, const LabelStyle& style)
+{
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(fontOf(style));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, style.colour);
+    label->setPalette(palette);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setMargin(0);
+    label->setIndent(0);
+    if (place.width() > 0 && place.height() > 0) {
+        label->setGeometry(place);
+    } else {
+        label->move(place.topLeft());
+        label->adjustSize();
+    }
+    return label;
 }
 
 void Screen::createButtons(const std::vector<ButtonRow>& rows)

@@ -4,6 +4,8 @@
 #include "shell/ImageButton.h"
 
 #include <QMap>
+#include <QColor>
+#include <QFont>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -13,6 +15,7 @@
 #include <memory>
 
 class QEventLoop;
+class QLabel;
 
 namespace umbraxis {
 
@@ -29,6 +32,14 @@ struct ButtonRow {
     const char* picture = nullptr;
     std::function<void()> click;
     bool bare = false;
+};
+
+// How a label of a screen looks.
+struct LabelStyle {
+    const char* family;
+    int pixels;
+    QColor colour;
+    bool bold = false;
 };
 
 // A borderless picture screen, the shape every screen of the program takes.
@@ -79,6 +90,11 @@ protected:
     void setBlackBackground();
     // Hints (tool tips) of the buttons made from now on.
     void setShowHints(bool show) { m_showHints = show; }
+
+    // A label on the screen's picture (its ground stays transparent). A
+    // place without a size makes the label fit its one line of text.
+    QLabel* addLabel(const char* name, const QRect& place, const QString& text, const LabelStyle& style);
+    static QFont fontOf(const LabelStyle& style);
 
     // Makes the buttons of a table, in its order.
     void createButtons(const std::vector<ButtonRow>& rows);
