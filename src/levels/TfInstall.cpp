@@ -84,8 +84,11 @@ void TfInstall::createLists()
     lbInstalled = make("lbInstalled", {184, 96, 113, 225}, "Installed Levels");
     lbAvailable->setDropSource(lbInstalled);
     lbInstalled->setDropSource(lbAvailable);
-    connect(lbAvailable, &LevelList::selectionChangedByUser, this, [this] { guard([this] { lbAvailableClick(lbAvailable); }); });
-    connect(lbInstalled, &LevelList::selectionChangedByUser, this, [this] { guard([this] { lbAvailableClick(lbInstalled); }); });
+    // The click is handled once the list has also moved its current entry.
+    connect(lbAvailable, &LevelList::selectionChangedByUser, this,
+            [this] { guard([this] { lbAvailableClick(lbAvailable); }); }, Qt::QueuedConnection);
+    connect(lbInstalled, &LevelList::selectionChangedByUser, this,
+            [this] { guard([this] { lbAvailableClick(lbInstalled); }); }, Qt::QueuedConnection);
     // A drop runs its action once the drag is over.
     connect(lbAvailable, &LevelList::droppedFrom, this,
             [this](LevelList* source) { guard([this, source] { lbAvailableDragDrop(source); }); }, Qt::QueuedConnection);

@@ -158,7 +158,7 @@ void Screen::PlaceOverMain()
 
 void Screen::UpdateWindow()
 {
-    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+    repaint();
 }
 
 void Screen::ShowModal()

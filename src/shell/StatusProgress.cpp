@@ -97,14 +97,19 @@ int StatusProgress::position() const
 
 void StatusProgress::repaintNow()
 {
-    paint();
+    // Whatever else changed on the screen (the details of a level) is
+    // painted too.
+    m_screen->repaint();
+    m_sincePaint.restart();
+    ++m_paints;
 }
 
 void StatusProgress::paint()
 {
-    // The screen's pending update requests are carried out now, which paints
-    // just the parts that changed, as the window system would on its own.
-    QCoreApplication::sendPostedEvents(m_screen->window(), QEvent::UpdateRequest);
+    // Painted now, without waiting for the event loop, which a long
+    // operation does not return to.
+    m_status->repaint();
+    m_bar->repaint();
     m_sincePaint.restart();
     ++m_paints;
 }

@@ -12,7 +12,7 @@ LevelWorld::LevelWorld(const QString& root, const QString& quakeDrive)
     QDir().mkpath(m_root + "/cd/sounds");
     QDir().mkpath(m_quake + "/quake/id1");
     write(m_quake + "/quake/quake.exe", "MZ stand-in");
-    for (const char* cue : {"guncock.wav", "dsight.wav", "bounce.wav", "talk.wav"})
+    for (const char* cue : {"guncock.wav", "dsight.wav", "bounce.wav", "talk.wav", "ric3.wav"})
         write(m_root + "/cd/sounds/" + cue, "RIFF");
     m_previous = QDir::currentPath();
     QDir::setCurrent(m_root + "/cd");

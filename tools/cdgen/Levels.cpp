@@ -176,7 +176,18 @@ QList<PackLevel> packLevels()
             level.authorText = {QLatin1String(row.author), QLatin1String(row.email),
                                 QStringLiteral("Built in %1 weeks of evenings.").arg(QLatin1String(row.weeks)),
                                 QStringLiteral("Thanks to the Rift Runners play testers.")};
-        level.descText = row.description;
+        // One line a paragraph: the screen's description pane wraps the
+        // text at its own width.
+        QStringList paragraphs{QString()};
+        for (const QString& line : row.description) {
+            if (line.isEmpty()) {
+                paragraphs << QString() << QString();
+                continue;
+            }
+            QString& current = paragraphs.last();
+            current += (current.isEmpty() ? QString() : QStringLiteral(" ")) + line;
+        }
+        level.descText = paragraphs;
         level.files.append({level.levelName + QStringLiteral(".bsp"), placeholderMap(row.mapSize, seed++)});
         level.files.append({level.levelName + QStringLiteral(".txt"), readme(level, QLatin1String(row.modes))});
         if (level.directory == QLatin1String("gate"))
