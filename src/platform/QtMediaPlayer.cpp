@@ -141,7 +141,11 @@ void QtMediaPlayer::setDisplayRect(const QRect& rect)
 
 qint64 QtMediaPlayer::played(qint64 startedAt) const
 {
-    return followsDevice() ? m_wave->playedMs() : now() - startedAt;
+    if (!followsDevice())
+        return now() - startedAt;
+    // The device counts from where its stream began, which a play resumed
+    // without a new stream lies behind.
+    return m_streamFrom + m_wave->playedMs() - m_playFrom;
 }
 
 void QtMediaPlayer::sleep(qint64 ms)
@@ -162,10 +166,20 @@ void QtMediaPlayer::sleep(qint64 ms)
 void QtMediaPlayer::started(qint64 fromMs)
 {
     if (m_wave) {
-        m_clockStandsIn = false;
-        m_wave->start(fromMs);
-        m_lastPlayed = 0;
-        m_lastProgressAt = now();
+        // A stop followed at once by a play from the same place (the same
+        // cue asked for again while it plays) leaves the stream running: the
+        // sound goes on without a break, and the device is spared a restart
+        // for every step of a long walk.
+        const bool resume = m_haltPending && fromMs == m_haltedAt && !m_clockStandsIn;
+        m_haltPending = false;
+        m_playFrom = fromMs;
+        if (!resume) {
+            m_clockStandsIn = false;
+            m_streamFrom = fromMs;
+            m_wave->start(fromMs);
+            m_lastPlayed = 0;
+            m_lastProgressAt = now();
+        }
         watchDevice();
     }
     m_endTimer.start(int(std::max<qint64>(m_transport.remaining(), 0)));
@@ -194,9 +208,13 @@ void QtMediaPlayer::halted(qint64 atMs)
 {
     m_endTimer.stop();
     // A sound that was played to its end is left to the device, which still
-    // holds its last moments; anything else is cut off now.
-    if (m_wave && atMs < m_transport.length())
-        m_wave->halt();
+    // holds its last moments; anything else is cut off, as soon as it is
+    // clear that no play from the same place follows in the same breath.
+    if (m_wave && atMs < m_transport.length()) {
+        m_haltPending = true;
+        m_haltedAt = atMs;
+        QTimer::singleShot(0, &m_endTimer, [this] { carryOutHalt(); });
+    }
     if (!m_backend)
         return;
     // A decoder that has already run out is left as it is, so that the last
@@ -204,6 +222,15 @@ void QtMediaPlayer::halted(qint64 atMs)
     if (atMs >= m_header.lengthMs && m_backend->mediaStatus() == QMediaPlayer::EndOfMedia)
         return;
     m_backend->pause();
+}
+
+void QtMediaPlayer::carryOutHalt()
+{
+    if (!m_haltPending)
+        return;
+    m_haltPending = false;
+    if (m_wave)
+        m_wave->halt();
 }
 
 void QtMediaPlayer::endTimerFired()
@@ -259,6 +286,7 @@ void QtMediaPlayer::destroyBackend()
     }
     m_backend.reset();
     m_audio.reset();
+    m_haltPending = false;
     m_wave.reset();
     m_clockStandsIn = false;
     delete m_video.data();

@@ -82,6 +82,7 @@ private:
     // Checks the device of a running play; switches to the clock when it
     // failed or has stopped moving.
     void watchDevice();
+    void carryOutHalt();
     void destroyBackend();
     void placeVideo();
     void endTimerFired();
@@ -95,6 +96,11 @@ private:
     bool m_clockStandsIn = false;
     qint64 m_lastPlayed = 0;
     qint64 m_lastProgressAt = 0;
+    // Where the device's stream began, and where the current play began.
+    qint64 m_streamFrom = 0;
+    qint64 m_playFrom = 0;
+    bool m_haltPending = false;
+    qint64 m_haltedAt = 0;
     std::unique_ptr<QMediaPlayer> m_backend;
     std::unique_ptr<QAudioOutput> m_audio;
     QPointer<QWidget> m_display;

@@ -115,6 +115,36 @@ TEST_F(WavePlaybackTest, ASoundPlaysOnWhileTheProgramIsBusy)
     EXPECT_EQ(heard.stretches.size(), 1) << "the sound broke off while the program was busy";
 }
 
+TEST_F(WavePlaybackTest, AskingForTheSameCueAgainAndAgainWhileItPlaysGoesOnWithoutABreak)
+{
+    // As a walk does: the cue player stops the cue and plays it again from
+    // where it stood, many times, without the event loop in between.
+    const QByteArray wave = toneWave(WaveFlavour::Pcm16Stereo22050, 600);
+    write(QStringLiteral("talk.wav"), wave);
+    SoundRecorder recorder(*soundServer);
+    m_player->setFileName(QStringLiteral("talk.wav"));
+    m_player->open();
+    m_player->play();
+    QElapsedTimer clock;
+    clock.start();
+    int restarts = 0;
+    while (clock.elapsed() < 1000) {
+        if (m_player->mode() == MediaMode::Playing) {
+            m_player->stop();
+            m_player->play();
+            ++restarts;
+        }
+        QThread::msleep(10);
+    }
+    EXPECT_GT(restarts, 20);
+    QTest::qWait(400);
+    const Audibility heard = measureAudibility(recorder.stop(), SoundRecorder::Rate, SoundRecorder::Channels);
+    const Audibility own = audibilityOfWave(wave);
+    EXPECT_EQ(heard.stretches.size(), 1) << "the sound broke off";
+    EXPECT_GE(heard.audibleMs * 10, own.audibleMs * 9) << "heard " << heard.audibleMs << " of " << own.audibleMs;
+    EXPECT_LE(heard.audibleMs, own.audibleMs + 40);
+}
+
 TEST_F(WavePlaybackTest, AHeaderThatPromisesMoreThanTheFileHoldsPlaysWhatItHoldsAndEnds)
 {
     QByteArray wave = toneWave(WaveFlavour::Pcm16Stereo22050, 300);
