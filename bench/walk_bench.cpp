@@ -24,52 +24,6 @@
 
 using namespace umbraxis;
 
-namespace {
-
-class CountingProgress : public Progress {
-public:
-    void setStatus(const QString& text) override { m_status = text; }
-    QString status() const override { return m_status; }
-    void ProgressStep() override { m_position = (m_position + 10) % 100; }
-    void setPosition(int position) override { m_position = position; }
-    int position() const override { return m_position; }
-    void repaintNow() override {}
-
-private:
-    QString m_status;
-    int m_position = 0;
-};
-
-// 10 directories, 10 beneath each, 10 beneath those and 50 beneath every one
-// of the third level: 51,110 directories, each holding five empty files.
-int buildTree(const QByteArray& root)
-{
-    int directories = 0;
-    std::vector<QByteArray> level{root};
-    for (int width : {10, 10, 10, 50}) {
-        std::vector<QByteArray> next;
-        for (const QByteArray& parent : level) {
-            for (int i = 0; i < width; ++i) {
-                const QByteArray dir = parent + "/Dir" + QByteArray::number(i);
-                if (::mkdir(dir.constData(), 0755) != 0)
-                    return -1;
-                ++directories;
-                for (const char* name : {"/readme.txt", "/Map.bsp", "/notes.doc", "/data.bin", "/CONFIG.CFG"}) {
-                    const int fd = ::open((dir + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-                    if (fd < 0)
-                        return -1;
-                    ::close(fd);
-                }
-                next.push_back(dir);
-            }
-        }
-        level = std::move(next);
-    }
-    return directories;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     // The walk is timed with sound cues on the program's own clock, as on a
@@ -91,7 +45,7 @@ int main(int argc, char** argv)
 
     QElapsedTimer timer;
     timer.start();
-    const int made = buildTree(QFile::encodeName(root));
+    const int made = bench::buildTree(QFile::encodeName(root));
     if (made < 0) {
         std::fprintf(stderr, "cannot build the tree in %s\n", qPrintable(root));
         return 1;
@@ -103,14 +57,14 @@ int main(int argc, char** argv)
     QtMediaFactory media;
     std::unique_ptr<MediaPlayer> player = media.createPlayer();
     Shell shell(*player, files);
-    CountingProgress progress;
+    bench::CountingProgress progress;
     QuakeLocator locator(settings, files, shell, progress, QuakeLocator::Variant::InstallScreen);
 
     const QStringList findArguments{root, QStringLiteral("-type"), QStringLiteral("d")};
     bench::timeCommand(QStringLiteral("find"), findArguments);  // warms the caches for both alike
     std::vector<double> walks;
     std::vector<double> finds;
-    const int rounds = 5;
+    const int rounds = 9;
     for (int round = 1; round <= rounds; ++round) {
         QString directory;
         timer.restart();

@@ -8,6 +8,8 @@
 #include "shell/Progress.h"
 #include "shell/Shell.h"
 
+#include <QElapsedTimer>
+
 #include <cerrno>
 #include <limits>
 
@@ -183,8 +185,16 @@ void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, con
     // moves one block at a time or several.
     std::int64_t copied = 0;
     std::int64_t blocksStepped = 0;
+    QElapsedTimer burst;
     for (;;) {
-        const std::int64_t moved = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * BlocksAtOnce);
+        burst.start();
+        const std::int64_t moved
+            = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * m_blocksAtOnce);
+        const qint64 tookMs = burst.elapsed();
+        if (tookMs < 4 && moved == std::int64_t(BlockSize) * m_blocksAtOnce)
+            m_blocksAtOnce = std::min(m_blocksAtOnce * 2, MostBlocksAtOnce);
+        else if (tookMs > 16)
+            m_blocksAtOnce = std::max(m_blocksAtOnce / 2, 1);
         if (moved < 0)
             throw fileError(in->error() ? in->error() : EIO, sourcePath);
         copied += moved;

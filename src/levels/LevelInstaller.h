@@ -45,9 +45,9 @@ public:
     };
 
     static constexpr int BlockSize = 32000;
-    // Blocks the kernel may move in one go; the bar still steps once per
-    // block.
-    static constexpr int BlocksAtOnce = 32;
+    // The most blocks the kernel may move in one go; the bar still steps
+    // once per block.
+    static constexpr int MostBlocksAtOnce = 1024;
 
     explicit LevelInstaller(Ports ports);
 
@@ -83,6 +83,9 @@ private:
     int m_fileNumber = 0;
     QStringList m_written;
     QString m_partial;
+    // How many blocks one copy moves: more while copies are quick (a
+    // cached CD), fewer on a slow drive, so that the bar keeps moving.
+    int m_blocksAtOnce = 32;
     std::array<char, BlockSize> m_buffer{};
 };
 

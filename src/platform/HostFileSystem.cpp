@@ -248,7 +248,8 @@ public:
     {
         const QByteArray stored = storedName(name);
         struct stat st {};
-        if (::fstatat(m_fd, stored.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        // Only a name the folder holds needs a look at what it is.
+        if (m_exact.contains(stored) && ::fstatat(m_fd, stored.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             if (S_ISDIR(st.st_mode)) {
                 m_error = EISDIR;
                 return nullptr;

@@ -434,17 +434,17 @@ IniDocument& IniSettingsStore::open(const QString& section, Access access)
             fail(QStringLiteral("cannot create the folder %1").arg(folder));
         if (access == Access::Write && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
             fail(QStringLiteral("the folder %1 is not writable").arg(folder));
+        closeAppending();
         m_document = IniDocument();
         m_loaded = true;
         m_seen = Identity();
         return m_document;
     }
-    if (access == Access::Write && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        fail(QStringLiteral("the folder %1 is not writable").arg(folder));
     const Identity now = identityOf(st);
     if (m_loaded && now == m_seen)
         return m_document;
 
+    closeAppending();
     QFile in(m_fileName);
     if (!S_ISREG(st.st_mode) || !in.open(QIODevice::ReadOnly))
         fail(QStringLiteral("cannot read %1").arg(m_fileName));
@@ -460,21 +460,36 @@ IniDocument& IniSettingsStore::open(const QString& section, Access access)
     return m_document;
 }
 
+IniSettingsStore::~IniSettingsStore()
+{
+    closeAppending();
+}
+
+void IniSettingsStore::closeAppending()
+{
+    if (m_appendFd >= 0)
+        ::close(m_appendFd);
+    m_appendFd = -1;
+}
+
 bool IniSettingsStore::append(const QByteArray& text)
 {
-    const QByteArray target = QFile::encodeName(m_fileName);
-    const int fd = ::open(target.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
+    // The file stays open for adding while it is the one this store last
+    // saw; open() has just made sure of that.
+    if (m_appendFd < 0) {
+        m_appendFd = ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+        if (m_appendFd < 0)
+            return false;
+    }
     // One write: a crash lets it happen whole or not at all.
     ssize_t n;
     do
-        n = ::write(fd, text.constData(), size_t(text.size()));
+        n = ::write(m_appendFd, text.constData(), size_t(text.size()));
     while (n < 0 && errno == EINTR);
     struct stat st {};
-    const bool ok = n == text.size() && ::fstat(fd, &st) == 0;
-    if (::close(fd) != 0 || !ok) {
+    if (n != text.size() || ::fstat(m_appendFd, &st) != 0) {
         // Whatever reached the file, it is what the next read goes by.
+        closeAppending();
         m_loaded = false;
         return false;
     }
@@ -485,6 +500,11 @@ bool IniSettingsStore::append(const QByteArray& text)
 
 void IniSettingsStore::save(const QString& section, const QString& name)
 {
+    closeAppending();
+    const QString folder = QFileInfo(m_fileName).absolutePath();
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        throw AppError(formatMessage(kCreateKeyFailed, section)
+                       + QStringLiteral(" (the folder %1 is not writable)").arg(folder));
     const QByteArray text = m_document.serialize();
     const QByteArray target = QFile::encodeName(m_fileName);
     const QByteArray temporary = target + ".new";

@@ -76,6 +76,9 @@ public:
     IniSettingsStore();
     // A store kept in an explicit file (tests, tools).
     explicit IniSettingsStore(const QString& filePath);
+    ~IniSettingsStore() override;
+    IniSettingsStore(const IniSettingsStore&) = delete;
+    IniSettingsStore& operator=(const IniSettingsStore&) = delete;
 
     const QString& fileName() const { return m_fileName; }
 
@@ -102,6 +105,7 @@ private:
     void save(const QString& section, const QString& name);
     // Adds `text` at the end of the file; false when it could not.
     bool append(const QByteArray& text);
+    void closeAppending();
 
     QString m_fileName;
     IniDocument m_document;
@@ -111,6 +115,8 @@ private:
     qint64 m_appended = 0;
     // Whether the file's last line is complete.
     bool m_endsWithNewline = true;
+    // The file held open for adding values, or -1.
+    int m_appendFd = -1;
 };
 
 // Whether the text of a settings file is one this store can safely read and
