@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "launcher/TfRun.h"
 #include "levels/TfInstall.h"
 #include "screens/TfView.h"
 #include "shell/Application.h"
@@ -28,6 +29,7 @@ Program::Program(const Services& services)
 
 Program::~Program()
 {
+    m_run.reset();
     m_install.reset();
     m_view.reset();
     m_main.reset();
@@ -58,6 +60,7 @@ void Program::createScreens()
     Shell& shell = m_main->shell();
     m_view = createScreen<TfView>(m_services, shell);
     m_install = createScreen<TfInstall>(m_services, shell, m_shelf);
+    m_run = createScreen<TfRun>(m_services, shell, m_shelf);
 }
 
 void Program::wireScreens()
@@ -67,6 +70,7 @@ void Program::wireScreens()
 
     TfMain::Targets targets;
     targets.install = [this] { m_install->ShowModal(); };
+    targets.run = [this] { m_run->ShowModal(); };
     targets.viewer = [this](const QString& documentFile) { showDocument(documentFile); };
     m_main->setTargets(std::move(targets));
 }

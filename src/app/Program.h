@@ -8,6 +8,7 @@ namespace umbraxis {
 
 class Application;
 class TfInstall;
+class TfRun;
 class TfMain;
 class TfView;
 
@@ -26,6 +27,7 @@ public:
     TfMain* fMain() const { return m_main.get(); }
     TfView* fView() const { return m_view.get(); }
     TfInstall* fInstall() const { return m_install.get(); }
+    TfRun* fRun() const { return m_run.get(); }
 
 private:
     void createScreens();
@@ -41,6 +43,7 @@ private:
     ScreenPtr<TfMain> m_main;
     ScreenPtr<TfView> m_view;
     ScreenPtr<TfInstall> m_install;
+    ScreenPtr<TfRun> m_run;
 };
 
 } // namespace umbraxis

@@ -38,7 +38,7 @@ int LevelList::addTitle(const QString& title)
     while (row < count() && !titleLess(title, item(row)->text()))
         ++row;
     auto* entry = new QListWidgetItem(title);
-    entry->setSizeHint(QSize(0, 13));
+    entry->setSizeHint(QSize(0, m_rowHeight));
     ++m_quiet;
     insertItem(row, entry);
     --m_quiet;
@@ -98,7 +98,7 @@ void LevelList::mousePressEvent(QMouseEvent* event)
 {
     m_dragArmed = false;
     QListWidgetItem* entry = itemAt(event->position().toPoint());
-    if (event->button() != Qt::LeftButton || !entry) {
+    if (event->button() != Qt::LeftButton || !entry || !m_draggable) {
         QListWidget::mousePressEvent(event);
         return;
     }

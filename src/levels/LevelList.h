@@ -34,6 +34,11 @@ public:
     // The entry that has the list's focus, without selecting it.
     void setCurrentRowQuietly(int row);
 
+    // Whether entries can be dragged from this list at all.
+    void setDraggable(bool draggable) { m_draggable = draggable; }
+    // The height of every entry's row.
+    void setRowHeight(int pixels) { m_rowHeight = pixels; }
+
     // The list whose drags this one accepts.
     void setDropSource(LevelList* source) { m_dropSource = source; }
     // What a drag from `source` carries.
@@ -59,6 +64,8 @@ private:
     void startDrag();
 
     LevelList* m_dropSource = nullptr;
+    bool m_draggable = true;
+    int m_rowHeight = 13;
     bool m_dragArmed = false;
     QPoint m_pressAt;
     int m_quiet = 0;

@@ -131,6 +131,12 @@ public:
     // Create a directory and every missing one above it; 0 or an error code.
     virtual int forceDirectories(const QString& path) = 0;
     virtual bool deleteFile(const QString& path) = 0;
+    // Makes sure that `exactName`, spelled as given, reaches the entry of
+    // `folder` whose name matches it regardless of case, for programs that
+    // look names up exactly: when no entry has exactly that name, a link of
+    // that name to the matching entry is made. 0 when the name reaches it,
+    // else the system's code (ENOENT when nothing matches).
+    virtual int ensureExactName(const QString& folder, const QString& exactName) = 0;
     // Puts the file `from` in the place of `to` in one step, replacing what
     // was there; 0 on success, else the system's error code.
     virtual int replaceFile(const QString& from, const QString& to) = 0;

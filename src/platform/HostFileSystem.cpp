@@ -898,6 +898,21 @@ std::unique_ptr<Folder> HostFileSystem::openFolder(const QString& path)
     return std::make_unique<HostFolder>(fd, folder.host);
 }
 
+int HostFileSystem::ensureExactName(const QString& folder, const QString& exactName)
+{
+    const Lookup parent = resolve(folder);
+    if (parent.error != 0 || !S_ISDIR(parent.st.st_mode))
+        return parent.error != 0 ? parent.error : ENOTDIR;
+    const QByteArray exact = QFile::encodeName(exactName);
+    struct stat st {};
+    if (::lstat(joinHost(parent.host, exact).constData(), &st) == 0)
+        return 0;
+    const QByteArray stored = findIgnoringCase(parent.host, exactName);
+    if (stored.isEmpty())
+        return ENOENT;
+    return ::symlink(stored.constData(), joinHost(parent.host, exact).constData()) == 0 ? 0 : errno;
+}
+
 int HostFileSystem::replaceFile(const QString& from, const QString& to)
 {
     const Lookup source = resolve(from);

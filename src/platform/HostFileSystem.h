@@ -54,6 +54,7 @@ public:
     int createDirectory(const QString& path) override;
     int forceDirectories(const QString& path) override;
     bool deleteFile(const QString& path) override;
+    int ensureExactName(const QString& folder, const QString& exactName) override;
     int replaceFile(const QString& from, const QString& to) override;
     bool isRegularFile(const QString& path) const override;
 

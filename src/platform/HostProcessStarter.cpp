@@ -109,8 +109,14 @@ QStringList HostProcessStarter::splitArguments(const QString& text)
 
 int HostProcessStarter::start(const QString& commandLine, int showFlag)
 {
-    Q_UNUSED(showFlag);
     const ProgramPart part = splitProgram(commandLine, m_files);
+    return startProgram(part.program, part.rest, showFlag);
+}
+
+int HostProcessStarter::startProgram(const QString& program, const QString& arguments, int showFlag)
+{
+    Q_UNUSED(showFlag);
+    const ProgramPart part{program, arguments};
     if (part.program.isEmpty())
         return FileNotFound;
 
@@ -134,18 +140,18 @@ int HostProcessStarter::start(const QString& commandLine, int showFlag)
         return NotExecutable;
 
     QProcess process;
-    const QStringList arguments = splitArguments(part.rest);
+    const QStringList words = splitArguments(part.rest);
     if (leadingBytes(host) == "MZ") {
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (wine.isEmpty())
             return NotExecutable;
         process.setProgram(wine);
-        process.setArguments(QStringList{hostPath} + arguments);
+        process.setArguments(QStringList{hostPath} + words);
     } else {
         if (::access(host.constData(), X_OK) != 0)
             return NotExecutable;
         process.setProgram(hostPath);
-        process.setArguments(arguments);
+        process.setArguments(words);
     }
     process.setWorkingDirectory(QDir::currentPath());
     return process.startDetached() ? Started : Failed;

@@ -30,6 +30,7 @@ public:
     explicit HostProcessStarter(const FileSystem& files);
 
     int start(const QString& commandLine, int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, int showFlag) override;
 
     // The arguments of a command line after its program part: split on
     // blanks, a double-quoted stretch keeping its blanks, the quotes removed.

@@ -14,6 +14,10 @@ public:
     // started; 2 means the file was not found, 11 that it is not an
     // executable, 0 that the system could not start it.
     virtual int start(const QString& commandLine, int showFlag) = 0;
+    // The same with the program part given on its own, so that a path with
+    // blanks in it is never taken apart; `arguments` is the rest of the line,
+    // split at blanks.
+    virtual int startProgram(const QString& program, const QString& arguments, int showFlag) = 0;
 };
 
 } // namespace umbraxis

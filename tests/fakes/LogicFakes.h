@@ -8,6 +8,8 @@
 #include "shell/Shell.h"
 
 #include <QSet>
+
+#include <cerrno>
 #include <QStringList>
 
 #include <functional>
@@ -76,6 +78,14 @@ public:
     // Lets a test choose the order in which directories list their entries.
     std::function<void(std::vector<DirEntry>&)> reorderEntries;
     std::function<void(std::vector<WalkEntry>&)> reorderWalk;
+    // Making one of these the current directory fails.
+    QStringList failCurrentDirectory;
+    int setCurrentDirectory(const QString& path) override
+    {
+        if (failCurrentDirectory.contains(path, Qt::CaseInsensitive))
+            return EACCES;
+        return HostFileSystem::setCurrentDirectory(path);
+    }
     // The free space every query reports, when set.
     std::optional<std::int64_t> freeBytes;
     // Every path deleted, and every directory a walk listed, in order.

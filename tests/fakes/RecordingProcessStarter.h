@@ -17,6 +17,8 @@ public:
         QString commandLine;
         int showFlag = 0;
         QString currentDirectory;
+        // The program part, when the caller gave it on its own.
+        QString program;
     };
 
     // The current directory is read through `files` (a program path); without
@@ -24,6 +26,7 @@ public:
     explicit RecordingProcessStarter(const FileSystem* files = nullptr);
 
     int start(const QString& commandLine, int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, int showFlag) override;
 
     void setResult(int result) { m_result = result; }
     const std::vector<Call>& calls() const { return m_calls; }

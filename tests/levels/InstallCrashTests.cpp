@@ -2,7 +2,7 @@
 // a settings file that still reads, and a state from which the next
 // installation completes with an exact record. Also the real full disk.
 
-#include "levels/LevelWorld.h"
+#include "fakes/LevelWorld.h"
 
 #include "platform/AppError.h"
 #include "platform/IniSettingsStore.h"

@@ -1,4 +1,4 @@
-#include "levels/LevelWorld.h"
+#include "fakes/LevelWorld.h"
 
 #include "levels/LevelList.h"
 #include "levels/TfInstall.h"

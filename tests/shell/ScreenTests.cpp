@@ -278,3 +278,21 @@ TEST_F(ScreenTest, ManyStepsArePaintedAtMostOnceAFrame)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ScreenFonts, TheNamedFontsResolveToMetricCompatibleOnes)
+{
+    const struct {
+        const char* named;
+        const char* resolved;
+    } rows[] = {{"MS Sans Serif", "Liberation Sans"}, {"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.named);
+        QFont font(QString::fromLatin1(row.named));
+        font.setPixelSize(13);
+        EXPECT_EQ(QFontInfo(font).family(), QString::fromLatin1(row.resolved));
+    }
+}
+
+} // namespace
