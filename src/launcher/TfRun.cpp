@@ -19,7 +19,9 @@ TfRun::TfRun(const Services& services, Shell& shell, LevelShelf& shelf, QWidget*
     setObjectName(QStringLiteral("fRun"));
     setWindowTitle(QStringLiteral("Umbraxis"));
     Label1 = addLabel("Label1", {168, 44, 278, 29}, QStringLiteral("NO LEVELS INSTALLED"), {"Arial", 24, Qt::white, true});
-    addLabel("Label6", {296, 320, 40, 16}, QStringLiteral("Status:"), {"MS Sans Serif", 14, QColor(0, 255, 255)});
+    // Sized to its text, which the font the screen gets may draw wider
+    // than the place it was laid out for.
+    addLabel("Label6", {296, 320, 0, 0}, QStringLiteral("Status:"), {"MS Sans Serif", 14, QColor(0, 255, 255)});
 
     ListBox1 = new LevelList(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
