@@ -2,6 +2,10 @@
 
 #include "launcher/TfRun.h"
 #include "levels/TfInstall.h"
+#include "screens/TfAbout.h"
+#include "screens/TfBrief.h"
+#include "screens/TfLogo.h"
+#include "screens/TfSplash.h"
 #include "screens/TfView.h"
 #include "shell/Application.h"
 #include "shell/TfMain.h"
@@ -30,8 +34,11 @@ Program::Program(const Services& services)
 Program::~Program()
 {
     m_run.reset();
+    m_brief.reset();
     m_install.reset();
     m_view.reset();
+    m_about.reset();
+    m_splash.reset();
     m_main.reset();
 }
 
@@ -47,19 +54,47 @@ int Program::run(Application& app)
         return 0;
     QObject::connect(m_main.get(), &TfMain::closed, &app, [] { QCoreApplication::exit(0); });
 
+    showSplash();
+    playIntro();
     createScreens();
     wireScreens();
 
     centreOnScreen(*m_main);
     m_main->show();
+    m_main->raise();
+    m_main->activateWindow();
     return app.exec();
+}
+
+void Program::showSplash()
+{
+    m_splash = createScreen<TfSplash>(m_services, m_random);
+    centreOnScreen(*m_splash);
+    m_splash->show();
+    m_splash->raise();
+    // Drawn now, before the long steps that follow.
+    m_splash->repaint();
+    QCoreApplication::processEvents();
+}
+
+void Program::playIntro()
+{
+    ScreenPtr<TfLogo> logo = createScreen<TfLogo>(m_services);
+    centreOnScreen(*logo);
+    logo->ShowAndPlay();
+    logo->hide();
+    if (m_splash)
+        m_splash->repaint();
+    logo.reset();
 }
 
 void Program::createScreens()
 {
     Shell& shell = m_main->shell();
+    m_about = createScreen<TfAbout>(m_services, shell, m_random);
     m_view = createScreen<TfView>(m_services, shell);
     m_install = createScreen<TfInstall>(m_services, shell, m_shelf);
+    m_brief = createScreen<TfBrief>(m_services, shell);
     m_run = createScreen<TfRun>(m_services, shell, m_shelf);
 }
 
@@ -67,11 +102,14 @@ void Program::wireScreens()
 {
     Shell& shell = m_main->shell();
     shell.setDocumentViewer([this](const QString& documentFile) { showDocument(documentFile); });
+    m_main->setRetireSplash([this] { retireSplash(); });
 
     TfMain::Targets targets;
     targets.install = [this] { m_install->ShowModal(); };
+    targets.briefing = [this] { m_brief->ShowModal(); };
     targets.run = [this] { m_run->ShowModal(); };
     targets.viewer = [this](const QString& documentFile) { showDocument(documentFile); };
+    targets.about = [this] { m_about->ShowModal(); };
     m_main->setTargets(std::move(targets));
 }
 
@@ -79,6 +117,14 @@ void Program::showDocument(const QString& documentFile)
 {
     m_view->DocumentFile = documentFile;
     m_view->ShowModal();
+}
+
+void Program::retireSplash()
+{
+    if (m_splash && m_splash->isVisible()) {
+        m_splash->hide();
+        m_splash.reset();
+    }
 }
 
 } // namespace umbraxis

@@ -143,9 +143,20 @@ qint64 QtMediaPlayer::played(qint64 startedAt) const
 {
     if (!followsDevice())
         return now() - startedAt;
+    if (!m_wave)
+        return decodedPosition() - m_playFrom;
     // The device counts from where its stream began, which a play resumed
     // without a new stream lies behind.
     return m_streamFrom + m_wave->playedMs() - m_playFrom;
+}
+
+qint64 QtMediaPlayer::decodedPosition() const
+{
+    // A decoder that has run out has shown the whole video, whatever its
+    // last position said.
+    if (m_backend->mediaStatus() == QMediaPlayer::EndOfMedia)
+        return m_header.lengthMs;
+    return m_backend->position();
 }
 
 void QtMediaPlayer::sleep(qint64 ms)
@@ -182,25 +193,31 @@ void QtMediaPlayer::started(qint64 fromMs)
         }
         watchDevice();
     }
-    m_endTimer.start(int(std::max<qint64>(m_transport.remaining(), 0)));
-    if (!m_backend)
-        return;
-    m_backend->setPosition(fromMs);
-    m_backend->play();
+    if (m_backend) {
+        m_playFrom = fromMs;
+        m_clockStandsIn = false;
+        m_lastPlayed = -1;
+        m_lastProgressAt = now();
+        m_backend->setPosition(fromMs);
+        m_backend->play();
+    }
+    m_endTimer.start(int(std::max<qint64>(followsDevice() ? PollMs : m_transport.remaining(), 0)));
 }
 
 void QtMediaPlayer::watchDevice()
 {
     if (!followsDevice())
         return;
-    const qint64 played = m_wave->playedMs();
+    const qint64 played = m_wave ? m_wave->playedMs() : decodedPosition();
     if (played > m_lastPlayed) {
         m_lastPlayed = played;
         m_lastProgressAt = now();
     }
-    if (m_wave->failed() || now() - m_lastProgressAt > StallMs) {
+    const bool broken = m_wave ? m_wave->failed() : m_backend->error() != QMediaPlayer::NoError;
+    if (broken || now() - m_lastProgressAt > StallMs) {
         m_clockStandsIn = true;
-        m_wave->halt();
+        if (m_wave)
+            m_wave->halt();
     }
 }
 

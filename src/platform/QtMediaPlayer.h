@@ -78,7 +78,13 @@ private:
     void halted(qint64 atMs) override;
 
     void createBackend(const QString& hostPath, MediaKind kind, int fd);
-    bool followsDevice() const { return m_wave && !m_clockStandsIn; }
+    // Whether position and end follow the decoder of a sound (what the
+    // device played) or of a video (what it showed); otherwise the clock.
+    bool followsDevice() const
+    {
+        return (m_wave || (m_backend && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
+    }
+    qint64 decodedPosition() const;
     // Checks the device of a running play; switches to the clock when it
     // failed or has stopped moving.
     void watchDevice();

@@ -1,0 +1,145 @@
+#include "screens/TfLogo.h"
+
+#include "platform/MediaPlayer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+
+namespace umbraxis {
+
+namespace {
+
+// How long to wait for the window system to show and activate the intro.
+constexpr int ShowingMs = 3000;
+// The wait loop looks at the video at least this often: within a frame.
+constexpr int LookMs = 10;
+
+} // namespace
+
+TfLogo::TfLogo(const Services& services, QWidget* parent)
+    : Screen(services, nullptr, QSize(640, 480), parent)
+    , MediaPlayer1(services.media->createPlayer())
+{
+    setObjectName(QStringLiteral("fLogo"));
+    setWindowTitle(QStringLiteral("Umbraxis - intro"));
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setFocusPolicy(Qt::StrongFocus);
+    MediaPlayer1->setOnNotify([this] { guard([this] { MediaPlayer1Notify(); }); });
+    // Key presses reach the screen first, whichever part has the focus.
+    qApp->installEventFilter(this);
+}
+
+TfLogo::~TfLogo()
+{
+    qApp->removeEventFilter(this);
+}
+
+void TfLogo::FormCreate()
+{
+    setBlackBackground();
+    m_logo = loadPicture(QStringLiteral("logo.bmp"));
+    MediaPlayer1->setDisplay(this);
+    MediaPlayer1->setFileName(QStringLiteral("logo.avi"));
+    MediaPlayer1->open();
+}
+
+void TfLogo::ShowAndPlay()
+{
+    show();
+    raise();
+    activateWindow();
+    // The activation plays the intro. A window system that never activates
+    // the window (none at all, say) gets the intro all the same.
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_played && clock.elapsed() < ShowingMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!m_played)
+        guard([this] { FormActivate(); });
+}
+
+void TfLogo::FormActivate()
+{
+    if (m_played)
+        return;
+    m_played = true;
+    repaint();
+    MediaPlayer1->setDisplayRect(QRect(0, 0, 640, 480));
+    MediaPlayer1->setNotify(true);
+    MediaPlayer1->setWait(false);
+    MediaPlayer1->play();
+    m_playing = true;
+    // The wait handles every event that comes, the player's and the user's,
+    // and sleeps between them; the timer makes sure the end is noticed
+    // within a frame.
+    QTimer look;
+    look.start(LookMs);
+    while (MediaPlayer1->position() < MediaPlayer1->length() && MediaPlayer1->mode() != MediaMode::Stopped)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    m_playing = false;
+    MediaPlayer1->setNotify(false);
+    MediaPlayer1->close();
+}
+
+void TfLogo::stopPlaying()
+{
+    if (m_playing && MediaPlayer1->isOpen())
+        MediaPlayer1->stop();
+}
+
+void TfLogo::FormClick()
+{
+    stopPlaying();
+}
+
+void TfLogo::FormKeyPress()
+{
+    stopPlaying();
+}
+
+void TfLogo::MediaPlayer1Notify()
+{
+    stopPlaying();
+}
+
+void TfLogo::FormDestroy()
+{
+    m_logo = QPixmap();
+}
+
+void TfLogo::paintEvent(QPaintEvent*)
+{
+    // Nothing of its own: the black ground and the video.
+}
+
+void TfLogo::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        guard([this] { FormClick(); });
+    Screen::mouseReleaseEvent(event);
+}
+
+void TfLogo::keyPressEvent(QKeyEvent* event)
+{
+    Screen::keyPressEvent(event);
+}
+
+bool TfLogo::eventFilter(QObject* watched, QEvent* event)
+{
+    // Any key that types a character (Space, Enter, Escape, a letter) cuts
+    // the intro short; arrows and function keys type none.
+    if (m_playing && event->type() == QEvent::KeyPress && watched->isWidgetType()
+        && static_cast<QWidget*>(watched)->window() == this) {
+        if (!static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+            guard([this] { FormKeyPress(); });
+            return true;
+        }
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+} // namespace umbraxis
