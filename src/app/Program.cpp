@@ -10,7 +10,9 @@
 #include "shell/Application.h"
 #include "shell/TfMain.h"
 
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QWindow>
 
 namespace umbraxis {
 
@@ -72,9 +74,13 @@ void Program::showSplash()
     centreOnScreen(*m_splash);
     m_splash->show();
     m_splash->raise();
-    // Drawn now, before the long steps that follow.
+    // Drawn now, before the long steps that follow: once the window system
+    // has put the window on the screen.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 1000 && !(m_splash->windowHandle() && m_splash->windowHandle()->isExposed()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     m_splash->repaint();
-    QCoreApplication::processEvents();
 }
 
 void Program::playIntro()

@@ -70,13 +70,20 @@ protected:
         return out.split('\n', Qt::SkipEmptyParts);
     }
 
+    // Waits for windows titled `title`. While it waits, an intro that
+    // plays is cut short with a key, unless the test wants to watch it.
     QStringList waitForWindows(const QString& title, int timeoutMs, int count = 1)
     {
         QElapsedTimer clock;
         clock.start();
         QStringList found;
-        while (clock.elapsed() < timeoutMs && (found = windowsTitled(title)).size() < count)
+        while (clock.elapsed() < timeoutMs && (found = windowsTitled(title)).size() < count) {
+            if (skipIntro) {
+                for (const QString& intro : windowsTitled("Umbraxis - intro"))
+                    key(intro, "space");
+            }
             QThread::msleep(100);
+        }
         return found;
     }
 
@@ -123,12 +130,17 @@ protected:
         display.run("xdotool", {"key", "--window", window, keys});
     }
 
-    // A picture of the window, kept with the build for people to look at.
+    // A picture of what the screen shows where the window is, kept with the
+    // build for people to look at.
     QImage screenshot(const QString& window, const QString& name)
     {
         const QString shot = artifactsDir() + "/" + name + ".png";
         QFile::remove(shot);
-        display.run("import", {"-window", window, shot}, 20000);
+        const QRect place = geometryOf(window);
+        display.run("import", {"-window", "root", "-crop",
+                               QStringLiteral("%1x%2+%3+%4").arg(place.width()).arg(place.height()).arg(place.x()).arg(place.y()),
+                               "+repage", shot},
+                    20000);
         return QImage(shot);
     }
 
@@ -154,6 +166,7 @@ protected:
     QTemporaryDir home;
     // Set by tests that must hear the program.
     const SoundServer* sound = nullptr;
+    bool skipIntro = true;
 };
 
 } // namespace umbraxis::testing

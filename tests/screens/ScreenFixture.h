@@ -69,7 +69,7 @@ protected:
             if (line.startsWith("setFileName sounds\\"))
                 open = line.mid(19);
             else if (line.startsWith("play from"))
-                played << open;
+                played << (open.isEmpty() ? cuePlayer->fileName().mid(7) : open);
         }
         return played;
     }
