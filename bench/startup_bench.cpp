@@ -1,5 +1,6 @@
 // Times how long the program takes from its start until its main menu's
-// window is mapped, against a bare Qt program that shows one frameless
+// window is mapped (its logo intro cut short by a key as soon as it shows),
+// against a bare Qt program that shows one frameless
 // 640x480 window and plays one WAV through QMediaPlayer. Both run in turn on
 // one private X server with a private sound server; the medians of the
 // times and of the peak memory (VmHWM) of each are printed with their ratios.
@@ -32,8 +33,23 @@ namespace {
 
 struct Sample {
     double ms = -1;
+    double introMs = -1;
     qint64 peakKb = -1;
 };
+
+QString windowName(xcb_connection_t* connection, xcb_window_t window)
+{
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, 256),
+        nullptr);
+    QString name;
+    if (reply) {
+        name = QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(reply)),
+                                 xcb_get_property_value_length(reply));
+        free(reply);
+    }
+    return name;
+}
 
 qint64 peakMemoryKb(qint64 pid)
 {
@@ -77,6 +93,7 @@ Sample timeOne(const VirtualDisplay& display, const SoundServer& sound, const QS
     process.setStandardErrorFile(QProcess::nullDevice());
 
     QElapsedTimer clock;
+    double introMs = -1;
     clock.start();
     process.start(program, arguments);
     if (process.waitForStarted(5000)) {
@@ -95,12 +112,29 @@ Sample timeOne(const VirtualDisplay& display, const SoundServer& sound, const QS
                 const auto* mapped = reinterpret_cast<xcb_map_notify_event_t*>(event);
                 xcb_get_geometry_reply_t* geometry
                     = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, mapped->window), nullptr);
-                if (geometry && geometry->width == 640 && geometry->height == 480)
-                    sample.ms = double(clock.nsecsElapsed()) / 1e6;
+                if (geometry && geometry->width == 640 && geometry->height == 480) {
+                    // The program's intro is cut short with a key, as a
+                    // user in a hurry would; the menu comes after it.
+                    if (windowName(connection, mapped->window).contains(QStringLiteral("intro"))) {
+                        if (introMs < 0)
+                            introMs = double(clock.nsecsElapsed()) / 1e6;
+                        // A real key press, to the window that has the focus.
+                        QProcess::startDetached(QStringLiteral("xdotool"),
+                                                {QStringLiteral("windowfocus"), QString::number(mapped->window),
+                                                 QStringLiteral("key"), QStringLiteral("space")});
+                    } else {
+                        sample.ms = double(clock.nsecsElapsed()) / 1e6;
+                    }
+                }
                 free(geometry);
             }
             free(event);
         }
+        sample.introMs = introMs;
+        // The intro goes away at the press; a release xdotool did not get
+        // to send would leave the key repeating on the server.
+        if (introMs >= 0)
+            QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("space")});
         // Let the start-up cue play out before memory is read.
         QThread::msleep(1500);
         sample.peakKb = peakMemoryKb(process.processId());
@@ -130,6 +164,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(display.failure()));
         return 1;
     }
+    // The key that cuts the intro short goes through this display.
+    qputenv("DISPLAY", display.name().toLocal8Bit());
     SoundServer sound;
     if (!sound.isRunning()) {
         std::fprintf(stderr, "%s\n", qPrintable(sound.failure()));
@@ -144,8 +180,8 @@ int main(int argc, char** argv)
     for (int run = 0; run < runs; ++run) {
         const Sample ours = timeOne(display, sound, program, {}, cd);
         const Sample theirs = timeOne(display, sound, bare, {wave}, cd);
-        std::printf("run %d: umbraxis %.1f ms, %lld kB; bare %.1f ms, %lld kB\n", run + 1, ours.ms, ours.peakKb,
-                    theirs.ms, theirs.peakKb);
+        std::printf("run %d: umbraxis %.1f ms (intro at %.1f ms), %lld kB; bare %.1f ms, %lld kB\n", run + 1, ours.ms,
+                    ours.introMs, ours.peakKb, theirs.ms, theirs.peakKb);
         std::fflush(stdout);
         times[0].push_back(ours.ms);
         times[1].push_back(theirs.ms);

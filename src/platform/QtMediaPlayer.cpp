@@ -2,15 +2,14 @@
 
 #include "platform/AppError.h"
 #include "platform/RegularFile.h"
+#include "platform/VideoPipeline.h"
+#include "platform/VideoSurface.h"
 
 #include <QAudioDevice>
-#include <QAudioOutput>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QThread>
-#include <QUrl>
-#include <QVideoWidget>
 
 #include <algorithm>
 #include <unistd.h>
@@ -43,9 +42,9 @@ QtMediaPlayer::QtMediaPlayer(MediaPathResolver resolver)
     QObject::connect(&m_endTimer, &QTimer::timeout, [this] { endTimerFired(); });
 }
 
-QVideoWidget* QtMediaPlayer::videoWidget() const
+VideoSurface* QtMediaPlayer::videoWidget() const
 {
-    return m_video;
+    return m_surface;
 }
 
 QtMediaPlayer::~QtMediaPlayer()
@@ -118,8 +117,8 @@ void QtMediaPlayer::rewind()
 void QtMediaPlayer::setPosition(qint64 ms)
 {
     m_transport.seek(ms);
-    if (m_backend)
-        m_backend->setPosition(m_transport.position());
+    if (m_video)
+        m_video->seek(m_transport.position());
 }
 
 void QtMediaPlayer::setOnNotify(std::function<void()> handler)
@@ -154,9 +153,9 @@ qint64 QtMediaPlayer::decodedPosition() const
 {
     // A decoder that has run out has shown the whole video, whatever its
     // last position said.
-    if (m_backend->mediaStatus() == QMediaPlayer::EndOfMedia)
+    if (m_video->atEnd())
         return m_header.lengthMs;
-    return m_backend->position();
+    return m_video->position();
 }
 
 void QtMediaPlayer::sleep(qint64 ms)
@@ -193,13 +192,12 @@ void QtMediaPlayer::started(qint64 fromMs)
         }
         watchDevice();
     }
-    if (m_backend) {
+    if (m_video) {
         m_playFrom = fromMs;
         m_clockStandsIn = false;
         m_lastPlayed = -1;
         m_lastProgressAt = now();
-        m_backend->setPosition(fromMs);
-        m_backend->play();
+        m_video->play(fromMs);
     }
     m_endTimer.start(int(std::max<qint64>(followsDevice() ? PollMs : m_transport.remaining(), 0)));
 }
@@ -213,7 +211,7 @@ void QtMediaPlayer::watchDevice()
         m_lastPlayed = played;
         m_lastProgressAt = now();
     }
-    const bool broken = m_wave ? m_wave->failed() : m_backend->error() != QMediaPlayer::NoError;
+    const bool broken = m_wave ? m_wave->failed() : m_video->failed();
     if (broken || now() - m_lastProgressAt > StallMs) {
         m_clockStandsIn = true;
         if (m_wave)
@@ -232,13 +230,8 @@ void QtMediaPlayer::halted(qint64 atMs)
         m_haltedAt = atMs;
         QTimer::singleShot(0, &m_endTimer, [this] { carryOutHalt(); });
     }
-    if (!m_backend)
-        return;
-    // A decoder that has already run out is left as it is, so that the last
-    // picture stays on screen instead of the first coming back.
-    if (atMs >= m_header.lengthMs && m_backend->mediaStatus() == QMediaPlayer::EndOfMedia)
-        return;
-    m_backend->pause();
+    if (m_video)
+        m_video->pause();
 }
 
 void QtMediaPlayer::carryOutHalt()
@@ -284,57 +277,41 @@ void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int f
         return;
     }
     ::close(fd);
-    m_backend = std::make_unique<QMediaPlayer>();
-    if (audioDevice) {
-        m_audio = std::make_unique<QAudioOutput>();
-        m_backend->setAudioOutput(m_audio.get());
-    }
-    m_backend->setSource(QUrl::fromLocalFile(hostPath));
+    m_video = std::make_unique<VideoPipeline>(hostPath, audioDevice);
     placeVideo();
 }
 
 void QtMediaPlayer::destroyBackend()
 {
     m_endTimer.stop();
-    if (m_backend) {
-        m_backend->stop();
-        m_backend->setVideoOutput(nullptr);
-        m_backend->setAudioOutput(nullptr);
-    }
-    m_backend.reset();
-    m_audio.reset();
+    // The decoder is taken down in its own thread; this does not wait.
+    m_video.reset();
     m_haltPending = false;
     m_wave.reset();
     m_clockStandsIn = false;
-    delete m_video.data();
+    delete m_surface.data();
     m_header = MediaHeader();
 }
 
 void QtMediaPlayer::placeVideo()
 {
-    const bool wantVideo = m_backend && m_header.kind == MediaKind::Video && m_display;
-    if (!wantVideo) {
-        if (m_video) {
-            if (m_backend)
-                m_backend->setVideoOutput(nullptr);
-            delete m_video.data();
-        }
+    const bool wantVideo = m_video && m_header.kind == MediaKind::Video && m_display;
+    if (m_surface && (!wantVideo || m_surface->parentWidget() != m_display)) {
+        if (m_video)
+            m_video->showIn(nullptr);
+        delete m_surface.data();
+    }
+    if (!wantVideo)
         return;
-    }
-    if (m_video && m_video->parentWidget() != m_display) {
-        m_backend->setVideoOutput(nullptr);
-        delete m_video.data();
-    }
-    if (!m_video) {
-        m_video = new QVideoWidget(m_display);
-        m_video->setAspectRatioMode(Qt::IgnoreAspectRatio);
+    if (!m_surface) {
+        m_surface = new VideoSurface(m_display);
         // Clicks on the picture belong to the display window, which may
         // use them to cut the video short.
-        m_video->setAttribute(Qt::WA_TransparentForMouseEvents);
-        m_backend->setVideoOutput(m_video.data());
+        m_surface->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_video->showIn(m_surface.data());
     }
-    m_video->setGeometry(m_displayRect.isValid() ? m_displayRect : m_display->rect());
-    m_video->show();
+    m_surface->setGeometry(m_displayRect.isValid() ? m_displayRect : m_display->rect());
+    m_surface->show();
 }
 
 QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)

@@ -6,17 +6,17 @@
 #include "platform/WaveOutput.h"
 
 #include <QElapsedTimer>
-#include <QMediaPlayer>
 #include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
-class QAudioOutput;
-class QVideoWidget;
 
 namespace umbraxis {
+
+class VideoPipeline;
+class VideoSurface;
 
 // Turns a program path ("sounds\guncock.wav") into a host path.
 using MediaPathResolver = std::function<QString(const QString&)>;
@@ -26,8 +26,9 @@ using MediaPathResolver = std::function<QString(const QString&)>;
 // played, so that every sound is heard to its end. Without an audio device a
 // sound plays silently on the player's own clock, and the clock also stands
 // in when the device fails or never starts (the play then ends after the
-// sound's length and reports Failure). Video goes through the media backend
-// into a video widget; its length comes from the file's own header.
+// sound's length and reports Failure). Video is decoded by Qt Multimedia in a
+// media thread and drawn by the processor into a surface over the display
+// window; its length comes from the file's own header.
 class QtMediaPlayer : public MediaPlayer, private MediaTransport::Host {
 public:
     explicit QtMediaPlayer(MediaPathResolver resolver);
@@ -61,14 +62,14 @@ public:
     const MediaHeader& header() const { return m_header; }
     // The video decoder behind the open device, or null. For diagnostics and
     // tests.
-    const QMediaPlayer* backend() const { return m_backend.get(); }
+    const VideoPipeline* pipeline() const { return m_video.get(); }
     // The decoded sound behind the open device, or null when the sound plays
     // silently.
     const WaveOutput* wave() const { return m_wave.get(); }
     // The device of the current play failed, and the clock times it.
     bool clockStandsIn() const { return m_clockStandsIn; }
     // The widget the video is drawn in, or null.
-    QVideoWidget* videoWidget() const;
+    VideoSurface* videoWidget() const;
 
 private:
     qint64 now() const override { return m_clock.elapsed(); }
@@ -82,7 +83,7 @@ private:
     // device played) or of a video (what it showed); otherwise the clock.
     bool followsDevice() const
     {
-        return (m_wave || (m_backend && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
+        return (m_wave || (m_video && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
     }
     qint64 decodedPosition() const;
     // Checks the device of a running play; switches to the clock when it
@@ -107,10 +108,9 @@ private:
     qint64 m_playFrom = 0;
     bool m_haltPending = false;
     qint64 m_haltedAt = 0;
-    std::unique_ptr<QMediaPlayer> m_backend;
-    std::unique_ptr<QAudioOutput> m_audio;
+    std::unique_ptr<VideoPipeline> m_video;
     QPointer<QWidget> m_display;
-    QPointer<QVideoWidget> m_video;
+    QPointer<VideoSurface> m_surface;
     QRect m_displayRect;
     // Declared last: it may call back into the members above until it is gone.
     MediaTransport m_transport;

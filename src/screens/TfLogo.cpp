@@ -73,6 +73,10 @@ void TfLogo::FormActivate()
     MediaPlayer1->setWait(false);
     MediaPlayer1->play();
     m_playing = true;
+    // A click or key that came while the intro was being put on the screen
+    // counts as well.
+    if (m_cutShort)
+        stopPlaying();
     // The wait handles every event that comes, the player's and the user's,
     // and sleeps between them; the timer makes sure the end is noticed
     // within a frame.
@@ -81,13 +85,15 @@ void TfLogo::FormActivate()
     while (MediaPlayer1->position() < MediaPlayer1->length() && MediaPlayer1->mode() != MediaMode::Stopped)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     m_playing = false;
+    m_over = true;
     MediaPlayer1->setNotify(false);
     MediaPlayer1->close();
 }
 
 void TfLogo::stopPlaying()
 {
-    if (m_playing && MediaPlayer1->isOpen())
+    m_cutShort = true;
+    if (m_playing && MediaPlayer1->isOpen() && MediaPlayer1->mode() == MediaMode::Playing)
         MediaPlayer1->stop();
 }
 
@@ -132,7 +138,7 @@ bool TfLogo::eventFilter(QObject* watched, QEvent* event)
 {
     // Any key that types a character (Space, Enter, Escape, a letter) cuts
     // the intro short; arrows and function keys type none.
-    if (m_playing && event->type() == QEvent::KeyPress && watched->isWidgetType()
+    if (!m_over && event->type() == QEvent::KeyPress && watched->isWidgetType()
         && static_cast<QWidget*>(watched)->window() == this) {
         if (!static_cast<QKeyEvent*>(event)->text().isEmpty()) {
             guard([this] { FormKeyPress(); });

@@ -44,6 +44,8 @@ private:
     QPixmap m_logo;
     bool m_played = false;
     bool m_playing = false;
+    bool m_cutShort = false;
+    bool m_over = false;
 };
 
 } // namespace umbraxis

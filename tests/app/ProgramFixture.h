@@ -128,6 +128,10 @@ protected:
     void key(const QString& window, const QString& keys)
     {
         display.run("xdotool", {"key", "--window", window, keys});
+        // A window that goes away at the press (as the intro does) makes
+        // xdotool give up before the release, and the server would then
+        // repeat the key into whatever window comes next.
+        display.run("xdotool", {"keyup", keys});
     }
 
     // A picture of what the screen shows where the window is, kept with the

@@ -285,6 +285,21 @@ TEST_F(PresentationTest, TheIntroEndsOnAClickOrACharacterKeyButNotAnArrow)
     }
 }
 
+TEST_F(PresentationTest, AKeyPressedBeforeTheIntroPlaysStillCutsItShort)
+{
+    auto logo = createScreen<TfLogo>(services);
+    media.clearLog();
+    // A user who presses a key as soon as the window appears, before its
+    // activation has started the video.
+    QTest::keyClick(logo.get(), Qt::Key_Space);
+    QTimer::singleShot(300, logo.get(), [&] { media.advance(4000); });
+    logo->ShowAndPlay();
+    EXPECT_LT(media.now(), 4000) << "cut short";
+    EXPECT_TRUE(media.log().filter("play").size() > 0);
+    EXPECT_TRUE(media.log().filter("stop at").size() > 0);
+    EXPECT_TRUE(media.log().contains("close"));
+}
+
 TEST_F(PresentationTest, AMissingIntroGivesTwoErrorsAndStartUpGoesOn)
 {
     media.failOpen("logo.avi", "The specified file cannot be found");
