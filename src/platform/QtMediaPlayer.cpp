@@ -20,8 +20,10 @@ namespace {
 
 // A device that has played nothing new for this long has failed.
 constexpr qint64 StallMs = 3000;
-// How often a play that follows its device looks at it near the end.
+// How often a play that follows its device looks at it near the end, and at
+// the most while it is far from it.
 constexpr int PollMs = 10;
+constexpr qint64 FarPollMs = 250;
 
 QString defaultResolve(const QString& programPath)
 {
@@ -199,7 +201,7 @@ void QtMediaPlayer::started(qint64 fromMs)
         m_lastProgressAt = now();
         m_video->play(fromMs);
     }
-    m_endTimer.start(int(std::max<qint64>(followsDevice() ? PollMs : m_transport.remaining(), 0)));
+    m_endTimer.start(int(followsDevice() ? devicePollMs() : std::max<qint64>(m_transport.remaining(), 0)));
 }
 
 void QtMediaPlayer::watchDevice()
@@ -217,6 +219,14 @@ void QtMediaPlayer::watchDevice()
         if (m_wave)
             m_wave->halt();
     }
+}
+
+qint64 QtMediaPlayer::devicePollMs() const
+{
+    // Seldom while the end is far, often once it is near: the end is
+    // noticed within a poll, and a device that stops moving within a
+    // quarter of a second of its stall limit.
+    return std::clamp<qint64>(m_transport.remaining(), PollMs, FarPollMs);
 }
 
 void QtMediaPlayer::halted(qint64 atMs)
@@ -249,7 +259,7 @@ void QtMediaPlayer::endTimerFired()
     const qint64 remaining = m_transport.remaining();
     if (remaining > 0) {
         // A device plays at its own pace: it is looked at again soon.
-        m_endTimer.start(int(followsDevice() ? std::min<qint64>(remaining, PollMs) : remaining));
+        m_endTimer.start(int(followsDevice() ? devicePollMs() : remaining));
         return;
     }
     // Last: the notification handler may destroy this player.

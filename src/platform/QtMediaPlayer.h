@@ -86,6 +86,8 @@ private:
         return (m_wave || (m_video && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
     }
     qint64 decodedPosition() const;
+    // How long until a play that follows its device is looked at again.
+    qint64 devicePollMs() const;
     // Checks the device of a running play; switches to the clock when it
     // failed or has stopped moving.
     void watchDevice();

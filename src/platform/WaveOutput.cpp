@@ -19,7 +19,10 @@ namespace {
 // What the device holds ahead of what it plays. A device given more in one go
 // than it asked for stops asking until it runs dry.
 constexpr qint64 BufferMs = 200;
-constexpr int FeedMs = 5;
+constexpr int FeedMs = 20;
+// How much silence follows a sound played to its end before its stream lets
+// the device go: the device has played the end by then.
+constexpr qint64 TailMs = 250;
 
 // The one thread that feeds every sound to the device; it lives until the
 // application object goes.
@@ -46,9 +49,10 @@ QThread* soundThread()
 } // namespace
 
 // One sound's connection to the device, run in the sound thread. It writes
-// the sound and then silence for as long as the play runs, so that the device
-// never runs dry before the end has been heard; the program's thread reads
-// only what it publishes.
+// the sound and then silence, so that the device never runs dry before the
+// end has been heard, until the device has played the end and a little more;
+// then it lets the device go. The program's thread reads only what it
+// publishes.
 class SoundStream : public QObject {
 public:
     SoundStream() { moveToThread(soundThread()); }
@@ -70,6 +74,7 @@ public:
 
     std::atomic<qint64> playedUs{0};
     std::atomic<bool> failed{false};
+    std::atomic<bool> streaming{false};
 
 private:
     void begin(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
@@ -79,6 +84,7 @@ private:
         m_next = fromByte;
         playedUs = 0;
         failed = false;
+        m_soundUs = format.durationForBytes(qint32(std::min<qsizetype>(pcm.size(), INT32_MAX)));
         m_silence = QByteArray(qsizetype(format.bytesForDuration(BufferMs * 1000) / format.bytesPerFrame()
                                          * format.bytesPerFrame()), '\0');
         m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
@@ -88,7 +94,10 @@ private:
             failed = true;
             return;
         }
+        streaming = true;
         feed();
+        if (!streaming)
+            return;
         m_feeder = new QTimer(this);
         m_feeder->setInterval(FeedMs);
         m_feeder->setTimerType(Qt::PreciseTimer);
@@ -115,6 +124,8 @@ private:
         playedUs = m_sink->processedUSecs();
         if (isBroken())
             failed = true;
+        else if (m_next >= m_pcm.size() && playedUs >= m_soundUs + TailMs * 1000)
+            end();
     }
 
     bool isBroken() const
@@ -125,7 +136,12 @@ private:
 
     void end()
     {
-        delete m_feeder;
+        streaming = false;
+        // It may be the feeder's own tick that ends the stream.
+        if (m_feeder) {
+            m_feeder->stop();
+            m_feeder->deleteLater();
+        }
         m_feeder = nullptr;
         if (m_sink) {
             m_sink->stop();
@@ -137,6 +153,7 @@ private:
     QByteArray m_pcm;
     QByteArray m_silence;
     qint64 m_next = 0;
+    qint64 m_soundUs = 0;
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_io = nullptr;
     QTimer* m_feeder = nullptr;
@@ -212,6 +229,11 @@ qint64 WaveOutput::playedMs() const
 bool WaveOutput::failed() const
 {
     return m_stream && m_stream->failed;
+}
+
+bool WaveOutput::streaming() const
+{
+    return m_stream && m_stream->streaming;
 }
 
 } // namespace umbraxis

@@ -37,6 +37,10 @@ public:
     // The device refused the sound or stopped on an error: the play can only
     // be timed from now on.
     bool failed() const;
+    // The device is held for this sound: it is being played, or was stopped
+    // so lately that a play from the same place may still go on with it. A
+    // sound heard to its end lets the device go shortly after.
+    bool streaming() const;
 
 private:
     WaveOutput(QByteArray pcm, const QAudioFormat& format);

@@ -92,6 +92,9 @@ TEST_F(WavePlaybackTest, EveryFlavourOnTheCdIsHeardWhole)
         EXPECT_EQ(m_notifications, QList<MediaNotify>{MediaNotify::Successful});
         ASSERT_NE(m_player->wave(), nullptr) << "the sound went to the device";
         EXPECT_FALSE(m_player->clockStandsIn());
+        // A sound heard to its end lets the device go: an idle program does
+        // not keep feeding it silence.
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !m_player->wave()->streaming(); }, 1000));
         m_player->close();
     }
 }
