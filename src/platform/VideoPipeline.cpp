@@ -55,6 +55,8 @@ struct VideoPipeline::State {
     std::atomic<bool> atEnd{false};
     std::atomic<bool> failed{false};
     std::atomic<int> frames{0};
+    // The pipeline's owner has let it go: work not yet begun is not done.
+    std::atomic<bool> abandoned{false};
 
     std::mutex mutex;
     QString errorText;
@@ -120,6 +122,9 @@ public:
 
     void create(const QString& hostPath, bool withSound)
     {
+        // An intro cut short at once needs no decoder at all.
+        if (m_state->abandoned)
+            return;
         m_player = new QMediaPlayer;
         m_sink = new QVideoSink;
         std::weak_ptr<State> weak = m_state;
@@ -148,7 +153,8 @@ public:
         m_poll = new QTimer(m_player);
         m_poll->setInterval(PositionMs);
         QObject::connect(m_poll, &QTimer::timeout, m_player, [this] { readPosition(); });
-        m_player->setSource(QUrl::fromLocalFile(hostPath));
+        if (!m_state->abandoned)
+            m_player->setSource(QUrl::fromLocalFile(hostPath));
     }
 
     void play(qint64 fromMs)
@@ -208,6 +214,7 @@ VideoPipeline::VideoPipeline(const QString& hostPath, bool withSound)
 
 VideoPipeline::~VideoPipeline()
 {
+    m_state->abandoned = true;
     showIn(nullptr);
     m_worker->deleteLater();
 }
