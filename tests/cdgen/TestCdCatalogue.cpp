@@ -54,8 +54,9 @@ TEST(CdCatalogue, ListsEveryLevelWithItsFilesAndTrueSize)
         EXPECT_FALSE(title.isEmpty());
         EXPECT_FALSE(titles.contains(title));
         titles.append(title);
-        if (title.contains(QLatin1Char(' ')))
+        if (title.contains(QLatin1Char(' '))) {
             EXPECT_TRUE(file.contains("\r\n\"" + title.toLatin1() + "\","));
+        }
 
         const QString folder = cd.filePath(QStringLiteral("levels/") + directory);
         ASSERT_TRUE(QFileInfo(folder).isDir());
