@@ -51,19 +51,31 @@ void QuakeLauncher::RunQuake(const QString& title, const QString& mode)
     // Before the directory changes, while the cue's path still leads to it.
     m_ports.shell.PlayCue(QStringLiteral("guncock.wav"));
     const QString previous = files.currentDirectory();
+    const std::unique_ptr<DirectoryHold> hold = files.holdCurrentDirectory();
     m_ports.shell.KnownQuakeDir = quake;
     if (const int error = files.setCurrentDirectory(quake))
         throw directoryError(error, quake);
-
-    const QString mapName = m_ports.settings.ReadSetting(title, QStringLiteral("LevelFileName"), QString());
-    const GameCommand command = GameCommand::build(quake, mode, mapName);
-    // A game that looks up "-game umbraxis" by its exact name finds the
-    // game folder "Umbraxis" all the same.
-    files.ensureExactName(quake, QStringLiteral("umbraxis"));
-    // Whether the game started is not the launch's concern: no message.
-    m_ports.processes.startProgram(command.program(), command.arguments(), ShowNormally);
-
-    if (const int error = files.setCurrentDirectory(previous))
+    // The program's own pictures and cues are found from its directory: it
+    // goes back there whatever happens, by the hold when the path fails.
+    const auto comeBack = [&] {
+        const int error = files.setCurrentDirectory(previous);
+        if (error)
+            hold->restore();
+        return error;
+    };
+    try {
+        const QString mapName = m_ports.settings.ReadSetting(title, QStringLiteral("LevelFileName"), QString());
+        const GameCommand command = GameCommand::build(quake, mode, mapName);
+        // A game that looks up "-game umbraxis" by its exact name finds the
+        // game folder "Umbraxis" all the same.
+        files.ensureExactName(quake, QStringLiteral("umbraxis"));
+        // Whether the game started is not the launch's concern: no message.
+        m_ports.processes.startProgram(command.program(), command.arguments(), ShowNormally);
+    } catch (...) {
+        comeBack();
+        throw;
+    }
+    if (const int error = comeBack())
         throw directoryError(error, previous);
     progress.setStatus(QString());
     progress.setPosition(0);

@@ -79,6 +79,14 @@ struct WalkEntry {
 
 // A directory a walk has reached: its program path ("c:\games", always
 // ending in a backslash) and where the file system finds it again.
+// The current directory as it was when the hold was taken.
+class DirectoryHold {
+public:
+    virtual ~DirectoryHold() = default;
+    // Makes the held directory current again; 0 or the system's error code.
+    virtual int restore() = 0;
+};
+
 struct WalkDirectory {
     QString path;
     QByteArray place;
@@ -155,6 +163,9 @@ public:
     virtual QString currentDirectory() const = 0;
     // 0 on success, else the system's error code.
     virtual int setCurrentDirectory(const QString& path) = 0;
+    // A hold on the current directory that makes it current again even when
+    // its path no longer leads to it (renamed, or its drive gone).
+    virtual std::unique_ptr<DirectoryHold> holdCurrentDirectory() const = 0;
 };
 
 } // namespace umbraxis

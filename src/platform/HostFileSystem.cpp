@@ -816,10 +816,9 @@ WalkDirectory HostFileSystem::walkInto(const WalkDirectory& parent, const WalkEn
     child.path += parent.path;
     child.path += name;
     child.path += QLatin1Char('\\');
-    child.place.reserve(parent.place.size() + qsizetype(entry.stored.size()) + 1);
-    child.place += parent.place;
-    child.place += '/';
-    child.place.append(entry.stored.data(), qsizetype(entry.stored.size()));
+    // Joined as the mount table writes paths (no doubled slash below a
+    // drive mapped onto "/"), so that a mount deeper down is recognised.
+    child.place = joinHost(parent.place, QByteArray(entry.stored.data(), qsizetype(entry.stored.size())));
     return child;
 }
 
@@ -1013,6 +1012,41 @@ int HostFileSystem::setCurrentDirectory(const QString& path)
     if (!S_ISDIR(target.st.st_mode))
         return ENOTDIR;
     return ::chdir(target.host.constData()) == 0 ? 0 : errno;
+}
+
+namespace {
+
+// The directory held open, so that it is found again by what it is rather
+// than by its name.
+class HostDirectoryHold : public DirectoryHold {
+public:
+    HostDirectoryHold()
+        : m_fd(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+        , m_openError(m_fd < 0 ? errno : 0)
+    {
+    }
+    ~HostDirectoryHold() override
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int restore() override
+    {
+        if (m_fd < 0)
+            return m_openError;
+        return ::fchdir(m_fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+    int m_openError;
+};
+
+} // namespace
+
+std::unique_ptr<DirectoryHold> HostFileSystem::holdCurrentDirectory() const
+{
+    return std::make_unique<HostDirectoryHold>();
 }
 
 } // namespace umbraxis

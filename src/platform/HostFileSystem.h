@@ -68,6 +68,7 @@ public:
     // reach it.
     QString currentDirectory() const override;
     int setCurrentDirectory(const QString& path) override;
+    std::unique_ptr<DirectoryHold> holdCurrentDirectory() const override;
 
 private:
     // Where a program path leads on the host.

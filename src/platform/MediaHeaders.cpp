@@ -145,7 +145,6 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
         return failure(kUnsupportedSound);
 
     const qint64 dataBytes = data->available;
-    const bool truncated = data->available < qint64(data->size);
     MediaHeader header;
     header.kind = MediaKind::Wave;
     header.channels = channels;
@@ -172,10 +171,10 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
         header.format = ima ? QStringLiteral("IMA ADPCM") : QStringLiteral("MS ADPCM");
         samples = adpcmSamples(dataBytes, blockAlign, perBlock, headerBytes, headerSamples, channels);
         // The fact chunk holds the exact count (the last block is usually
-        // only partly used), but a cut-off file holds fewer samples than it
-        // announces.
+        // only partly used), but never more than the blocks can hold: a
+        // cut-off file or a lying count must not promise hours of sound.
         if (factSamples)
-            samples = truncated ? std::min<qint64>(*factSamples, samples) : qint64(*factSamples);
+            samples = std::min<qint64>(*factSamples, samples);
     } else {
         return failure(kUnsupportedSound);
     }

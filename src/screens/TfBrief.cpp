@@ -52,6 +52,9 @@ TfBrief::TfBrief(const Services& services, Shell& shell, QWidget* parent)
     Timer1.setSingleShot(false);
     connect(&Timer1, &QTimer::timeout, this, [this] { guard([this] { Timer1Timer(); }); });
     MediaPlayer1->setOnNotify([this] { guard([this] { MediaPlayer1Notify(); }); });
+    // Named here, so that the music plays even when creation stopped at a
+    // missing picture.
+    MediaPlayer1->setFileName(QStringLiteral("sounds\\military.wav"));
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -65,12 +68,15 @@ void TfBrief::FormCreate()
     // The text window's font is 20 pixels high: one line every 21.
     m_scroll.lineHeight = 1 - (-20);
     m_scroll.windowHeight = TextWindow.height();
-    MediaPlayer1->setFileName(QStringLiteral("sounds\\military.wav"));
 }
 
 void TfBrief::FormShow()
 {
     m_scroll.lines.clear();
+    // The text window starts as its part of the picture: neither a black
+    // box nor the last frame of an earlier showing stands there when the
+    // text cannot be read.
+    composeFrame({});
     m_scroll.lines = splitBriefingLines(readFileBytes(*services().files, QStringLiteral("text\\dethmath.txt")));
     m_scroll.lines = BriefingScroll::withLeadIn(m_scroll.lines);
     m_scroll.start();

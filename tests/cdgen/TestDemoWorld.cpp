@@ -75,5 +75,5 @@ TEST(DemoWorld, StandInGameReportsItsCommandLineWithoutAnEngine)
                {QStringLiteral("-game"), QStringLiteral("umbraxis"), QStringLiteral("+map"), QStringLiteral("umbx1")});
     ASSERT_TRUE(game.waitForFinished(10000));
     EXPECT_EQ(game.exitCode(), 0);
-    EXPECT_TRUE(game.readAllStandardError().contains("-game umbraxis +map umbx1"));
+    EXPECT_TRUE(game.readAllStandardOutput().contains("-game umbraxis +map umbx1"));
 }

@@ -189,7 +189,7 @@ TEST_F(RunScreenTest, EachModeStartsQuakeInItsDirectoryAndComesBack)
     }
     EXPECT_EQ(world->shell->KnownQuakeDir, "c:\\quake\\");
     // Later cues still load from the CD.
-    EXPECT_NO_THROW(world->shell->PlayCue("ric3.wav"));
+    EXPECT_TRUE(world->files->fileExists("sounds\\ric3.wav"));
 }
 
 TEST_F(RunScreenTest, TheGameFolderIsReachableByItsLowerCaseName)
@@ -233,7 +233,23 @@ TEST_F(RunScreenTest, AQuakeDirectoryThatCannotBeEnteredIsReportedAndNothingStar
     EXPECT_EQ(screen->lStatus()->text(), "Running Quake");
     EXPECT_EQ(screen->ProgressBar1()->value(), 20);
     EXPECT_EQ(world->files->currentDirectory(), before);
-    EXPECT_NO_THROW(world->shell->PlayCue("ric3.wav")) << "the program's own files still load";
+    EXPECT_TRUE(world->files->fileExists("sounds\\ric3.wav")) << "the program's own files still load";
+}
+
+TEST_F(RunScreenTest, ADirectoryThatCannotBeReturnedToByItsPathIsReportedAndReturnedToAllTheSame)
+{
+    install("Alpha");
+    auto screen = showScreen();
+    const QString before = world->files->currentDirectory();
+    world->files->failCurrentDirectory = {before};
+    QTest::mouseClick(screen->image(1), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(processes->calls().size(), 1u) << "the game starts before the way back fails";
+    ASSERT_EQ(errors.messages.size(), 1);
+    EXPECT_TRUE(errors.messages.first().startsWith("I/O error 13")) << errors.messages.first().toStdString();
+    EXPECT_TRUE(errors.messages.first().contains(before)) << errors.messages.first().toStdString();
+    world->files->failCurrentDirectory.clear();
+    EXPECT_EQ(world->files->currentDirectory(), before);
+    EXPECT_TRUE(world->files->fileExists("sounds\\ric3.wav")) << "the program's own files still load";
 }
 
 TEST_F(RunScreenTest, AStartThatFailsIsNotReportedAndAVanishedMapNameEndsTheLine)

@@ -260,6 +260,8 @@ TEST_F(LevelRemovalTest, NeverDeletesWhatNoInstallationPutBelowTheMapsFolder)
     LevelWorld::write(world->mapsPath("mine.bsp"), "a level installed");
     QDir().mkpath(world->mapsPath("folder"));
     ASSERT_TRUE(QFile::link(world->quakePath("id1/pak0.pak"), world->mapsPath("link.bsp")));
+    // A folder below maps that leads elsewhere.
+    ASSERT_TRUE(QFile::link(world->quakePath("id1"), world->mapsPath("game")));
     world->memorySettings.sections["Tampered"] = {
         {"File1", "c:\\quake\\id1\\pak0.pak"},
         {"File2", "c:\\quake\\Umbraxis\\maps\\..\\config.cfg"},
@@ -268,13 +270,13 @@ TEST_F(LevelRemovalTest, NeverDeletesWhatNoInstallationPutBelowTheMapsFolder)
         {"File5", "c:\\quake\\Umbraxis\\maps\\link.bsp"},
         {"File6", "d:\\levels.csv"},
         {"File7", "C:\\QUAKE\\umbraxis\\MAPS\\mine.bsp"},
+        {"File8", "c:\\quake\\Umbraxis\\maps\\game\\pak0.pak"},
     };
     world->installer->UnInstall("Tampered");
     EXPECT_EQ(world->files->deleted, QStringList{"C:\\QUAKE\\umbraxis\\MAPS\\mine.bsp"});
     EXPECT_EQ(LevelWorld::contentOf(world->quakePath("id1/pak0.pak")), "the game itself");
     EXPECT_TRUE(QFileInfo::exists(world->quakePath("Umbraxis/config.cfg")));
     EXPECT_TRUE(QFileInfo(world->mapsPath("link.bsp")).isSymLink());
-    EXPECT_TRUE(QFileInfo::exists(world->cdPath("levels.csv")) || true);
     EXPECT_FALSE(QFileInfo::exists(world->mapsPath("mine.bsp")));
     EXPECT_FALSE(world->memorySettings.sections.contains("Tampered"));
 }

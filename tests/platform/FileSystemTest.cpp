@@ -467,6 +467,29 @@ TEST_F(FileSystemTest, PseudoFileSystemMountPointsAreSystemEntries)
     EXPECT_TRUE(whole.findEntries(QStringLiteral("c:\\proc"), WalkFilter).empty());
 }
 
+TEST_F(FileSystemTest, AWalkFromTheRootKnowsMountsTwoLevelsDown)
+{
+    // The walk over a drive mapped onto "/" reaches /dev, whose "pts" is a
+    // pseudo file system of its own on every Linux with terminals.
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (!mounts.open(QIODevice::ReadOnly) || !mounts.readAll().contains(" /dev/pts "))
+        GTEST_SKIP() << "no devpts file system mounted at /dev/pts";
+
+    const HostFileSystem whole(DriveMap({{QLatin1Char('c'), QStringLiteral("/")}}));
+    const WalkDirectory root = whole.walkRoot(3);
+    std::vector<WalkEntry> entries;
+    ASSERT_TRUE(whole.listDirectory(root, entries));
+    const auto dev = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "dev"; });
+    ASSERT_NE(dev, entries.end());
+    const WalkDirectory devices = whole.walkInto(root, *dev);
+    EXPECT_EQ(devices.path, "c:\\dev\\");
+    EXPECT_EQ(devices.place, "/dev");
+    ASSERT_TRUE(whole.listDirectory(devices, entries));
+    const auto pts = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "pts"; });
+    ASSERT_NE(pts, entries.end());
+    EXPECT_TRUE(pts->attributes & faSystem);
+}
+
 namespace {
 
 TEST_F(FileSystemTest, AWalkListsEachDirectoryWithTheKindOfEveryEntry)

@@ -109,6 +109,9 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
              return bytes;
          }(),
          126, "IMA ADPCM"},
+        {"IMA ADPCM whose fact count lies: no more samples than the blocks hold",
+         wave(imaFormat(1, 8000, 256, 505), chunk("fact", le32(0xffffffffu)) + chunk("data", QByteArray(2 * 256, '\0'))),
+         126, "IMA ADPCM"},
         {"MS ADPCM: the fact count wins",
          wave(msAdpcmFormat(1, 11025, 256), chunk("fact", le32(11025)) + chunk("data", QByteArray(23 * 256, '\0'))),
          1000, "MS ADPCM"},

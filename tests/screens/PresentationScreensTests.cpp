@@ -108,6 +108,13 @@ TEST_F(PresentationTest, TheMusicStartsAgainOnlyAfterAPlayRanToItsEnd)
     media.advance(6000);
     QCoreApplication::processEvents();
     EXPECT_EQ(media.log(), (QStringList{"notify successful", "play from 0 notify"})) << "it loops";
+    // A play that is stopped while the screen shows is not started again.
+    media.clearLog();
+    media.advance(100);
+    brief->MediaPlayer1->stop();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(media.log().contains("notify aborted")) << media.log().join(", ").toStdString();
+    EXPECT_FALSE(media.log().contains("play from 100 notify")) << media.log().join(", ").toStdString();
     media.clearLog();
     brief->hide();
     QCoreApplication::processEvents();
@@ -146,6 +153,8 @@ TEST_F(PresentationTest, TheBriefingWithoutItsPictureScrollsOverBlackAndClosesAs
     EXPECT_EQ(errors.messages, QStringList{"Cannot open file images\\fbrief.bmp"});
     brief->show();
     EXPECT_TRUE(brief->isVisible());
+    EXPECT_EQ(errors.messages.size(), 1) << "the showing itself goes well";
+    EXPECT_FALSE(media.log().filter("play").isEmpty()) << "the music plays";
     EXPECT_EQ(brief->FrameBitmap().toImage().pixelColor(300, 5), QColor(Qt::black));
     for (int i = 0; i < 50; ++i)
         brief->Timer1Timer();
@@ -161,6 +170,11 @@ TEST_F(PresentationTest, AMissingBriefingTextLeavesThePictureWaitingForAClick)
     EXPECT_EQ(errors.messages, QStringList{"Cannot open file text\\dethmath.txt"});
     EXPECT_FALSE(brief->Timer1.isActive());
     EXPECT_TRUE(media.log().filter("play").isEmpty()) << "no music";
+    // The text window shows the picture behind it, not a black box.
+    const QImage picture = brief->background().toImage();
+    const QImage frame = brief->FrameBitmap().toImage();
+    for (const QPoint at : {QPoint(0, 0), QPoint(200, 80), QPoint(401, 172)})
+        EXPECT_EQ(frame.pixelColor(at), picture.pixelColor(at + TfBrief::TextWindow.topLeft()));
     QTest::mouseClick(brief.get(), Qt::LeftButton, {}, QPoint(600, 40));
     EXPECT_FALSE(brief->isVisible());
 }

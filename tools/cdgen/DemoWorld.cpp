@@ -29,7 +29,7 @@ QByteArray standInGameScript()
         "if command -v xmessage >/dev/null 2>&1 && [ -n \"$DISPLAY\" ]; then\n"
         "    exec xmessage -center -title \"Quake (stand-in)\" \"$message\"\n"
         "fi\n"
-        "printf '%s\\n' \"$message\" >&2\n");
+        "printf '%s\\n' \"$message\"\n");
 }
 
 QByteArray placeholderPak()
