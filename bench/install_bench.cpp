@@ -74,7 +74,9 @@ int main(int argc, char** argv)
     shell.KnownQuakeDir = QStringLiteral("c:\\quake\\");
 
     const QString source = cd + QStringLiteral("/levels/big");
-    const QString copyTarget = temp.path() + QStringLiteral("/copy");
+    // Beside the installation, so that both make their files in the same
+    // part of the disk.
+    const QString copyTarget = quake + QStringLiteral("/copy");
     const QString game = quake + QStringLiteral("/Umbraxis");
     const int rounds = 9;
     bool failed = false;
