@@ -212,6 +212,8 @@ TEST_F(PresentationTest, AClickOnTheTipDrawsTheNextNumberWithoutReseeding)
     const QString expected = PickTip(*files, copy);
     QTest::mouseClick(about->lTip, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(about->lTip->text(), expected);
+    // The screen's generator went on from where it was: no new seed.
+    EXPECT_EQ(random.next(), copy.next());
 }
 
 TEST_F(PresentationTest, AMissingTipsFileStopsTheAboutShowingAtItsTip)
