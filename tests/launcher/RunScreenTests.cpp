@@ -155,6 +155,8 @@ TEST_F(RunScreenTest, WithNothingInstalledTheRunButtonsDoNothing)
         QTest::mouseRelease(screen->image(number), Qt::LeftButton, {}, QPoint(5, 5));
     }
     EXPECT_TRUE(world->log.events.isEmpty()) << "not even a search";
+    EXPECT_TRUE(world->files->listed.isEmpty()) << "no drive walked";
+    EXPECT_FALSE(world->memorySettings.sections.contains("Main")) << "no search wrote where Quake is";
     EXPECT_TRUE(processes->calls().empty());
     EXPECT_EQ(screen->lStatus()->text(), "Ready");
 }
