@@ -94,6 +94,15 @@ void LevelList::setCurrentRowQuietly(int row)
     --m_quiet;
 }
 
+QItemSelectionModel::SelectionFlags LevelList::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // A list of single choice keeps its choice: a click with Ctrl on the
+    // chosen entry does not leave the list with nothing chosen.
+    if (selectionMode() == QAbstractItemView::SingleSelection && index.isValid())
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QListWidget::selectionCommand(index, event);
+}
+
 void LevelList::mousePressEvent(QMouseEvent* event)
 {
     m_dragArmed = false;

@@ -168,7 +168,7 @@ void TfBrief::keyPressEvent(QKeyEvent* event)
 {
     // Only a key that types a character closes the screen; arrows and
     // function keys do not.
-    if (!event->text().isEmpty()) {
+    if (typesCharacter(*event)) {
         guard([this] { FormKeyPress(); });
         return;
     }

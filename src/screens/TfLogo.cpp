@@ -140,7 +140,7 @@ bool TfLogo::eventFilter(QObject* watched, QEvent* event)
     // the intro short; arrows and function keys type none.
     if (!m_over && event->type() == QEvent::KeyPress && watched->isWidgetType()
         && static_cast<QWidget*>(watched)->window() == this) {
-        if (!static_cast<QKeyEvent*>(event)->text().isEmpty()) {
+        if (typesCharacter(*static_cast<QKeyEvent*>(event))) {
             guard([this] { FormKeyPress(); });
             return true;
         }

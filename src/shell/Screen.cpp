@@ -1,5 +1,7 @@
 #include "shell/Screen.h"
 
+#include <QKeyEvent>
+
 #include "platform/PictureLoader.h"
 #include "shell/Application.h"
 #include "shell/Shell.h"
@@ -231,6 +233,12 @@ bool Screen::event(QEvent* event)
     if (event->type() == QEvent::WindowActivate)
         guard([this] { FormActivate(); });
     return handled;
+}
+
+bool typesCharacter(const QKeyEvent& event)
+{
+    const QString text = event.text();
+    return !text.isEmpty() && text != QStringLiteral("\x7f");
 }
 
 } // namespace umbraxis

@@ -15,6 +15,7 @@
 #include <memory>
 
 class QEventLoop;
+class QKeyEvent;
 class QLabel;
 
 namespace umbraxis {
@@ -128,6 +129,11 @@ private:
     bool m_closeRequested = false;
     QEventLoop* m_loop = nullptr;
 };
+
+// Whether a key press types a character, as the keyboard of the system the
+// program was made for does: Space, Enter, Escape, Backspace, Tab, letters
+// and Ctrl+letter do; arrows, function keys and Delete do not.
+bool typesCharacter(const QKeyEvent& event);
 
 // Deletes a screen after its FormDestroy.
 struct ScreenDeleter {

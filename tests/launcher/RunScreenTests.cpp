@@ -135,6 +135,9 @@ TEST_F(RunScreenTest, ListsTheInstalledLevelsInOrderWithTheFirstSelectedSilently
     const QRect charlie = screen->ListBox1->visualItemRect(screen->ListBox1->item(1));
     QTest::mouseClick(screen->ListBox1->viewport(), Qt::LeftButton, {}, charlie.center());
     EXPECT_EQ(world->log.only("cue "), QStringList{"ric3.wav"});
+    // A click with Ctrl on the chosen entry keeps it chosen.
+    QTest::mouseClick(screen->ListBox1->viewport(), Qt::LeftButton, Qt::ControlModifier, charlie.center());
+    EXPECT_EQ(screen->ListBox1->firstSelectedRow(), 1);
     // The list is built afresh on every show.
     world->memorySettings.sections.remove("Alpha");
     screen->hide();

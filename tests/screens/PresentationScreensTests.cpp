@@ -15,6 +15,15 @@ using namespace umbraxis;
 
 namespace {
 
+// Delete as X11 delivers it: with the text of the DEL control character.
+void pressDelete(QWidget& widget)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+    QApplication::sendEvent(&widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+    QApplication::sendEvent(&widget, &release);
+}
+
 class PresentationTest : public umbraxis::testing::ScreenFixture {
 protected:
     void SetUp() override
@@ -88,6 +97,7 @@ TEST_F(PresentationTest, TheBriefingClosesOnALeftClickOrACharacterKeyOnly)
          [](TfBrief& b) { QTest::mouseClick(b.PaintBox1, Qt::RightButton, {}, QPoint(20, 20)); }, false},
         {"an arrow key", [](TfBrief& b) { QTest::keyClick(&b, Qt::Key_Down); }, false},
         {"a function key", [](TfBrief& b) { QTest::keyClick(&b, Qt::Key_F5); }, false},
+        {"Delete, which types no character", [](TfBrief& b) { pressDelete(b); }, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -275,6 +285,7 @@ TEST_F(PresentationTest, TheIntroEndsOnAClickOrACharacterKeyButNotAnArrow)
         {"space", [](TfLogo& l) { QTest::keyClick(&l, Qt::Key_Space); }, true},
         {"escape", [](TfLogo& l) { QTest::keyClick(&l, Qt::Key_Escape); }, true},
         {"arrow", [](TfLogo& l) { QTest::keyClick(&l, Qt::Key_Left); }, false},
+        {"Delete", [](TfLogo& l) { pressDelete(l); }, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
