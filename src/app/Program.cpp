@@ -21,7 +21,7 @@ namespace {
 void centreOnScreen(QWidget& window)
 {
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
+        const QRect area = screen->geometry();
         window.move(area.center() - window.rect().center());
     }
 }

@@ -189,14 +189,16 @@ bool TfView::RichEdit1KeyDown(const QKeyEvent& key)
         && QGuiApplication::mouseButtons() == Qt::NoButton;
     if (!findKey)
         return false;
+    // An open dialog is only brought to the front, its text as the user
+    // left it.
     if (!FindDialog1->isVisible()) {
         FindDialog1->move(mapToGlobal(QPoint(140, 120)));
         FindDialog1->show();
+        FindDialog1->textBox()->setFocus();
+        FindDialog1->textBox()->selectAll();
     }
     FindDialog1->raise();
     FindDialog1->activateWindow();
-    FindDialog1->textBox()->setFocus();
-    FindDialog1->textBox()->selectAll();
     return true;
 }
 

@@ -51,6 +51,8 @@ StatusProgress::StatusProgress(QWidget* screen, const QRect& statusPlace, const 
 {
     m_status->setObjectName(QStringLiteral("lStatus"));
     m_status->setGeometry(statusPlace);
+    // Level titles are shown as they are written, never read as markup.
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setText(QStringLiteral("Ready"));
     m_status->setAttribute(Qt::WA_TranslucentBackground);
     QFont font = m_status->font();

@@ -143,6 +143,14 @@ TEST_F(TfViewTest, CtrlFAloneOpensTheFindDialog)
         QTest::keyClick(view->RichEdit1, row.key, row.modifiers);
         EXPECT_EQ(view->FindDialog1->isVisible(), row.opens);
     }
+    // Asked for again while open, the dialog keeps the text as it was being
+    // edited.
+    view->FindDialog1->textBox()->setText("Umbr");
+    view->FindDialog1->textBox()->setCursorPosition(2);
+    QTest::keyClick(view->RichEdit1, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(view->FindDialog1->isVisible());
+    EXPECT_FALSE(view->FindDialog1->textBox()->hasSelectedText());
+    EXPECT_EQ(view->FindDialog1->textBox()->cursorPosition(), 2);
     // The dialog offers a text box, Find Next and Cancel; Cancel hides it.
     EXPECT_FALSE(view->FindDialog1->isModal());
     QTest::mouseClick(view->FindDialog1->cancelButton(), Qt::LeftButton);

@@ -260,6 +260,8 @@ TEST_F(ScreenTest, ProgressStepsCycleByTensAndTextsShowAtOnce)
     progress.setPosition(0);
     EXPECT_EQ(progress.paints(), before + 2) << "a text or a position is painted before the call returns";
     EXPECT_EQ(progress.lStatus()->text(), "Searching for Quake");
+    // A title that looks like markup is shown as written.
+    EXPECT_EQ(progress.lStatus()->textFormat(), Qt::PlainText);
 }
 
 TEST_F(ScreenTest, ManyStepsArePaintedAtMostOnceAFrame)
