@@ -4,6 +4,7 @@
 #include "platform/Desktop.h"
 #include "platform/FileReading.h"
 #include "platform/FileSystem.h"
+#include "platform/KeyboardLayout.h"
 #include "platform/SingleByteText.h"
 #include "screens/RtfReader.h"
 #include "shell/Shell.h"
@@ -185,7 +186,7 @@ bool TfView::RichEdit1KeyDown(const QKeyEvent& key)
 {
     // The key that types "f" on the current layout, with exactly Ctrl held
     // and no mouse button down.
-    const bool findKey = key.key() == Qt::Key_F && key.modifiers() == Qt::ControlModifier
+    const bool findKey = isKeyOfLetter(key, 'f') && key.modifiers() == Qt::ControlModifier
         && QGuiApplication::mouseButtons() == Qt::NoButton;
     if (!findKey)
         return false;

@@ -143,6 +143,17 @@ TEST_F(TfViewTest, CtrlFAloneOpensTheFindDialog)
         QTest::keyClick(view->RichEdit1, row.key, row.modifiers);
         EXPECT_EQ(view->FindDialog1->isVisible(), row.opens);
     }
+    // The key is the one that types "f" on the layout in use: on a layout
+    // whose F key types another letter, Ctrl with that key finds nothing.
+    QTest::mouseClick(view->FindDialog1->cancelButton(), Qt::LeftButton);
+    const auto press = [&](quint32 symbol) {
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, 41, symbol, 0x4);
+        QApplication::sendEvent(view->RichEdit1, &event);
+    };
+    press(0x6c1); // the Cyrillic letter a, on the key where Latin layouts have F
+    EXPECT_FALSE(view->FindDialog1->isVisible());
+    press('f');
+    EXPECT_TRUE(view->FindDialog1->isVisible());
     // Asked for again while open, the dialog keeps the text as it was being
     // edited.
     view->FindDialog1->textBox()->setText("Umbr");
