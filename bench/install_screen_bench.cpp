@@ -11,7 +11,7 @@
 // folder).
 
 #include "BenchSupport.h"
-#include "levels/LevelList.h"
+#include "shell/LevelList.h"
 #include "levels/LevelShelf.h"
 #include "levels/TfInstall.h"
 #include "platform/ErrorBox.h"

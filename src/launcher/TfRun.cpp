@@ -1,8 +1,9 @@
 #include "launcher/TfRun.h"
 
-#include "levels/LevelList.h"
+#include "levels/LevelCatalogue.h"
 #include "levels/LevelShelf.h"
 #include "platform/SettingsStore.h"
+#include "shell/LevelList.h"
 #include "shell/Shell.h"
 
 #include <QLabel>
@@ -23,7 +24,7 @@ TfRun::TfRun(const Services& services, Shell& shell, LevelShelf& shelf, QWidget*
     // than the place it was laid out for.
     addLabel("Label6", {296, 320, 0, 0}, QStringLiteral("Status:"), {"MS Sans Serif", 14, QColor(0, 255, 255)});
 
-    ListBox1 = new LevelList(this);
+    ListBox1 = new LevelList(titleLess, this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setGeometry(48, 88, 201, 273);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,9 +1,10 @@
 #include "levels/TfInstall.h"
 
-#include "levels/LevelList.h"
+#include "levels/LevelCatalogue.h"
 #include "levels/LevelShelf.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "shell/LevelList.h"
 #include "shell/Shell.h"
 
 #include <QLabel>
@@ -73,7 +74,7 @@ void TfInstall::createLists()
 {
     const QFont listFont = fontOf({"MS Sans Serif", 11, Qt::black});
     const auto make = [&](const char* name, const QRect& place, const char* hint) {
-        auto* list = new LevelList(this);
+        auto* list = new LevelList(titleLess, this);
         list->setObjectName(QString::fromLatin1(name));
         list->setGeometry(place);
         list->setFont(listFont);

@@ -19,7 +19,10 @@ namespace umbraxis {
 class LevelList : public QListWidget {
     Q_OBJECT
 public:
-    explicit LevelList(QWidget* parent = nullptr);
+    // Whether title `a` comes before title `b` in the list.
+    using Order = bool (*)(const QString& a, const QString& b);
+
+    LevelList(Order order, QWidget* parent);
 
     // Adds a title at its sorted place, after any equal ones; returns its row.
     int addTitle(const QString& title);
@@ -68,6 +71,7 @@ private:
     LevelList* m_dropSource = nullptr;
     bool m_draggable = true;
     int m_rowHeight = 13;
+    Order m_order;
     bool m_dragArmed = false;
     QPoint m_pressAt;
     int m_quiet = 0;

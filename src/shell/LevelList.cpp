@@ -1,6 +1,4 @@
-#include "levels/LevelList.h"
-
-#include "levels/LevelCatalogue.h"
+#include "shell/LevelList.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -17,8 +15,9 @@ const char* const kDragFormat = "application/x-umbraxis-level-list";
 
 } // namespace
 
-LevelList::LevelList(QWidget* parent)
+LevelList::LevelList(Order order, QWidget* parent)
     : QListWidget(parent)
+    , m_order(order)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
@@ -35,7 +34,7 @@ LevelList::LevelList(QWidget* parent)
 int LevelList::addTitle(const QString& title)
 {
     int row = 0;
-    while (row < count() && !titleLess(title, item(row)->text()))
+    while (row < count() && !m_order(title, item(row)->text()))
         ++row;
     auto* entry = new QListWidgetItem(title);
     entry->setSizeHint(QSize(0, m_rowHeight));
