@@ -5,6 +5,8 @@
 
 #include <sndfile.h>
 
+#include <functional>
+
 using namespace umbraxis::testing;
 
 namespace {
@@ -33,6 +35,22 @@ int busyRows(const QImage& picture)
     return busy;
 }
 
+// How many pixels of `area`, looked at every `step` pixels, have a colour
+// that `like` accepts: text of a colour the picture does not have.
+int pixelsLike(const QImage& picture, const QRect& area, int step, const std::function<bool(const QColor&)>& like)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); y += step)
+        for (int x = area.left(); x <= area.right(); x += step)
+            count += like(picture.pixelColor(x, y));
+    return count;
+}
+
+bool isAqua(const QColor& c)
+{
+    return c.red() < 80 && c.green() > 180 && c.blue() > 180;
+}
+
 TEST_F(WholeProgram, TheSplashAndTheIntroComeFirstAndAKeyCutsTheIntroShort)
 {
     skipIntro = false;
@@ -58,17 +76,12 @@ TEST_F(WholeProgram, TheSplashAndTheIntroComeFirstAndAKeyCutsTheIntroShort)
     const QImage splashShot = screenshot(splash.first(), "splash");
     ASSERT_EQ(splashShot.size(), QSize(420, 160));
     EXPECT_GT(busyRows(splashShot), 5) << "the splash shows no picture";
-    int aqua = 0;
-    int red = 0;
-    int yellow = 0;
-    for (int y = 0; y < splashShot.height(); ++y) {
-        for (int x = 0; x < splashShot.width(); ++x) {
-            const QColor c = splashShot.pixelColor(x, y);
-            aqua += c.red() < 80 && c.green() > 180 && c.blue() > 180;
-            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
-            yellow += c.red() > 200 && c.green() > 200 && c.blue() < 80;
-        }
-    }
+    const QRect whole = splashShot.rect();
+    const int aqua = pixelsLike(splashShot, whole, 1, isAqua);
+    const int red = pixelsLike(splashShot, whole, 1,
+                               [](const QColor& c) { return c.red() > 200 && c.green() < 60 && c.blue() < 60; });
+    const int yellow = pixelsLike(splashShot, whole, 1,
+                                  [](const QColor& c) { return c.red() > 200 && c.green() > 200 && c.blue() < 80; });
     EXPECT_GT(aqua, 40) << "no \"Please Wait, loading ...\"";
     EXPECT_GT(red, 30) << "no \"Quake Tip of the Day\"";
     EXPECT_GT(yellow, 30) << "no notice";
@@ -127,12 +140,8 @@ TEST_F(WholeProgram, TheBriefingsMusicLoopsAndStopsWithIt)
     QThread::msleep(4500);
     const QImage shot = screenshot(briefing, "briefing");
     ASSERT_EQ(shot.size(), QSize(640, 480));
-    int red = 0;
-    for (int y = 268; y < 441; y += 2)
-        for (int x = 55; x < 457; x += 2) {
-            const QColor c = shot.pixelColor(x, y);
-            red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
-        }
+    const int red = pixelsLike(shot, {55, 268, 402, 173}, 2,
+                               [](const QColor& c) { return c.red() > 200 && c.green() < 80 && c.blue() < 80; });
     EXPECT_GT(red, 50) << "no text in the briefing's window";
     QThread::msleep(4000);
     const qint64 closed = recorder.mark();
@@ -166,18 +175,9 @@ TEST_F(WholeProgram, TheAboutScreenShowsItsTextsOverItsPicture)
     const QImage shot = screenshot(about, "about");
     ASSERT_EQ(shot.size(), QSize(640, 480));
     // The credits are aqua, the tip white.
-    int aqua = 0;
-    int white = 0;
-    for (int y = 104; y < 385; ++y)
-        for (int x = 48; x < 313; ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            aqua += c.red() < 80 && c.green() > 180 && c.blue() > 180;
-        }
-    for (int y = 211; y < 369; ++y)
-        for (int x = 344; x < 606; ++x) {
-            const QColor c = shot.pixelColor(x, y);
-            white += c.red() > 200 && c.green() > 200 && c.blue() > 200;
-        }
+    const int aqua = pixelsLike(shot, {48, 104, 265, 281}, 1, isAqua);
+    const int white = pixelsLike(shot, {344, 211, 262, 158}, 1,
+                                 [](const QColor& c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; });
     EXPECT_GT(aqua, 100) << "no credits";
     EXPECT_GT(white, 50) << "no tip";
     click(about, AboutReturn.x(), AboutReturn.y());

@@ -36,7 +36,7 @@ void LevelWorld::useSettings(SettingsStore& store)
         store, *files, *shell, progress, shelf, *locator, [this](const LevelDetails& details) { shown << details; }});
 }
 
-void LevelWorld::addLevel(const LevelSpec& level)
+void LevelWorld::addLevel(const SampleLevel& level)
 {
     levels << level;
     for (const auto& [relative, content] : level.files)
@@ -50,7 +50,7 @@ void LevelWorld::addLevel(const LevelSpec& level)
 void LevelWorld::loadCatalogue()
 {
     QByteArray csv = "Title,Directory,AuthorFile,DescFile,DirSize,LevelName\r\n";
-    for (const LevelSpec& level : std::as_const(levels)) {
+    for (const SampleLevel& level : std::as_const(levels)) {
         const QByteArray base = level.directory.toLatin1();
         csv += '"' + level.title.toLatin1() + "\"," + base + ',' + base + "a," + base + "d," + level.dirSize.toLatin1()
             + ',' + level.levelName.toLatin1() + "\r\n";

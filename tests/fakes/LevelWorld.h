@@ -18,7 +18,7 @@
 
 namespace umbraxis::testing {
 
-struct LevelSpec {
+struct SampleLevel {
     QString title;
     QString directory;
     QString dirSize;
@@ -34,7 +34,7 @@ public:
     explicit LevelWorld(const QString& root, const QString& quakeDrive = QString());
     ~LevelWorld();
 
-    void addLevel(const LevelSpec& level);
+    void addLevel(const SampleLevel& level);
     // Writes levels.csv with every level added, and loads it.
     void loadCatalogue();
 
@@ -50,7 +50,7 @@ public:
     QString m_root;
     QString m_quake;
     QString m_previous;
-    QList<LevelSpec> levels;
+    QList<SampleLevel> levels;
     std::unique_ptr<FailingFileSystem> files;
     MemorySettingsStore memorySettings;
     SettingsStore* settings = &memorySettings;

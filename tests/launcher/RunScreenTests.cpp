@@ -3,7 +3,7 @@
 
 #include "launcher/QuakeLauncher.h"
 #include "launcher/TfRun.h"
-#include "levels/LevelList.h"
+#include "shell/LevelList.h"
 
 #include <QDir>
 #include <QLabel>

@@ -32,7 +32,7 @@ QByteArray pattern(int size, int seed)
     return data;
 }
 
-LevelSpec crashLevel()
+SampleLevel crashLevel()
 {
     return {"Cinder Keep", "cinder", "100", "umbx3",
             // The map is larger than what one call of the copy moves, so
@@ -180,7 +180,7 @@ TEST_F(InstallCrashTest, ARealFullDiskIsReportedAndLeavesNothingBehind)
     {
         LevelWorld world(dir.path(), disk);
         // The catalogue claims a small level; the files do not fit.
-        LevelSpec level = crashLevel();
+        SampleLevel level = crashLevel();
         level.dirSize = "1000";
         world.addLevel(level);
         world.loadCatalogue();

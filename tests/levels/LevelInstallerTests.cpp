@@ -20,7 +20,7 @@ QByteArray bytes(int size, char seed)
     return data;
 }
 
-const LevelSpec kFoundry{"Rust Foundry", "foundry", "5000", "umbx1",
+const SampleLevel kFoundry{"Rust Foundry", "foundry", "5000", "umbx1",
                          {{"umbx1.bsp", bytes(70000, 'a')}, {"umbx1.lit", bytes(3000, 'b')}, {"readme.txt", "Hello\r\n"}}};
 
 class LevelInstallerTest : public ::testing::Test {
@@ -35,7 +35,7 @@ protected:
         };
     }
 
-    void install(const LevelSpec& level, bool expected = true)
+    void install(const SampleLevel& level, bool expected = true)
     {
         world->addLevel(level);
         world->loadCatalogue();
@@ -98,7 +98,7 @@ TEST_F(LevelInstallerTest, TheSizeMustBeBelowTheFreeSpace)
     EXPECT_TRUE(world->installer->Install("Rust Foundry"));
     // A disk with more than 2 GiB free is no reason to refuse.
     world->files->freeBytes = std::int64_t(5) << 30;
-    LevelSpec big = kFoundry;
+    SampleLevel big = kFoundry;
     big.title = "Huge";
     big.dirSize = "2147483647";
     install(big);
@@ -106,7 +106,7 @@ TEST_F(LevelInstallerTest, TheSizeMustBeBelowTheFreeSpace)
 
 TEST_F(LevelInstallerTest, SubdirectoriesAreCopiedAndNumberedWhereTheyAreReached)
 {
-    LevelSpec level = kFoundry;
+    SampleLevel level = kFoundry;
     level.files = {{"a.bsp", "A"}, {"sounds/hiss.wav", "S1"}, {"sounds/deep/drip.wav", "S2"}, {"z.txt", "Z"}};
     install(level);
     EXPECT_EQ(world->mapsFiles(), (QStringList{"a.bsp", "sounds/deep/drip.wav", "sounds/hiss.wav", "z.txt"}));
@@ -120,7 +120,7 @@ TEST_F(LevelInstallerTest, SubdirectoriesAreCopiedAndNumberedWhereTheyAreReached
 TEST_F(LevelInstallerTest, AnExistingFileIsReplacedAndHiddenOrReadOnlySourcesCopyNormally)
 {
     LevelWorld::write(world->mapsPath("umbx1.bsp"), "an older copy");
-    LevelSpec level = kFoundry;
+    SampleLevel level = kFoundry;
     level.files = {{"umbx1.bsp", "new"}, {".hidden.cfg", "H"}, {"locked.txt", "L"}};
     world->addLevel(level);
     ASSERT_EQ(::chmod(QFile::encodeName(world->cdPath("levels/foundry/locked.txt")).constData(), 0444), 0);
@@ -186,7 +186,7 @@ TEST_F(LevelInstallerTest, RefusalsAndOddRecords)
     EXPECT_TRUE(world->log.events.isEmpty());
 
     // A size that is no number ends the installation before anything is copied.
-    LevelSpec odd = kFoundry;
+    SampleLevel odd = kFoundry;
     odd.title = "Odd";
     odd.dirSize = "lots";
     world->addLevel(odd);
@@ -197,7 +197,7 @@ TEST_F(LevelInstallerTest, RefusalsAndOddRecords)
 
 TEST_F(LevelInstallerTest, ALevelWithoutADirectoryCountsAsInstalledWithoutARecord)
 {
-    LevelSpec empty{"Hollow", "", "10", "umbx9", {}};
+    SampleLevel empty{"Hollow", "", "10", "umbx9", {}};
     install(empty);
     EXPECT_FALSE(world->memorySettings.sections.contains("Hollow"));
     EXPECT_EQ(world->log.only("cue ").last(), "bounce.wav");
@@ -223,7 +223,7 @@ class LevelRemovalTest : public LevelInstallerTest {};
 
 TEST_F(LevelRemovalTest, RemovesTheRecordedFilesAndTheRecordButNoFolder)
 {
-    LevelSpec level = kFoundry;
+    SampleLevel level = kFoundry;
     level.files.append(qMakePair(QString("sub/extra.dat"), QByteArray("X")));
     install(level);
     world->log.events.clear();

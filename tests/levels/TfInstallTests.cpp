@@ -1,6 +1,6 @@
 #include "fakes/LevelWorld.h"
 
-#include "levels/LevelList.h"
+#include "shell/LevelList.h"
 #include "levels/TfInstall.h"
 #include "platform/AppError.h"
 #include "shell/ImageButton.h"
@@ -17,7 +17,7 @@ using namespace umbraxis::testing;
 
 namespace {
 
-LevelSpec level(const QString& title, const QString& directory, const QString& size = "100")
+SampleLevel level(const QString& title, const QString& directory, const QString& size = "100")
 {
     return {title, directory, size, directory + "1", {{directory + "1.bsp", "map of " + directory.toLatin1()}}};
 }
@@ -51,14 +51,14 @@ protected:
             pictures.pictures.insert(QStringLiteral("images\\%1.bmp").arg(name), arrow);
     }
 
-    void addLevels(const QList<LevelSpec>& levels)
+    void addLevels(const QList<SampleLevel>& levels)
     {
-        for (const LevelSpec& spec : levels)
-            world->addLevel(spec);
+        for (const SampleLevel& sample : levels)
+            world->addLevel(sample);
         QByteArray csv = "Title,Directory,AuthorFile,DescFile,DirSize,LevelName\r\n";
-        for (const LevelSpec& spec : levels)
-            csv += '"' + spec.title.toLatin1() + "\"," + spec.directory.toLatin1() + ',' + spec.directory.toLatin1()
-                + "a," + spec.directory.toLatin1() + "d," + spec.dirSize.toLatin1() + ',' + spec.levelName.toLatin1()
+        for (const SampleLevel& sample : levels)
+            csv += '"' + sample.title.toLatin1() + "\"," + sample.directory.toLatin1() + ',' + sample.directory.toLatin1()
+                + "a," + sample.directory.toLatin1() + "d," + sample.dirSize.toLatin1() + ',' + sample.levelName.toLatin1()
                 + "\r\n";
         LevelWorld::write(world->cdPath("levels.csv"), csv);
     }
