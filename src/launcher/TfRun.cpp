@@ -76,7 +76,7 @@ void TfRun::FormShow()
 
 void TfRun::FormDestroy()
 {
-    setBackground(QPixmap());
+    setBackground(QImage());
     freeButtonPictures();
 }
 

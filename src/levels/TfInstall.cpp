@@ -131,7 +131,7 @@ void TfInstall::FormCreate()
     loadNormalPicture(6);
     loadPressedPicture(6);
     for (int i = 0; i < 4; ++i)
-        m_arrows[i] = loadPicture(QStringLiteral("images\\%1.bmp").arg(QLatin1String(kArrows[i].bitmap)));
+        m_arrows[i] = loadPixmap(QStringLiteral("images\\%1.bmp").arg(QLatin1String(kArrows[i].bitmap)));
 }
 
 void TfInstall::FormShow()
@@ -148,7 +148,7 @@ void TfInstall::FormShow()
 void TfInstall::FormDestroy()
 {
     m_shelf.UnloadCatalogue();
-    setBackground(QPixmap());
+    setBackground(QImage());
     freeButtonPictures();
     for (QPixmap& arrow : m_arrows)
         arrow = QPixmap();

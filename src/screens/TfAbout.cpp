@@ -74,7 +74,7 @@ void TfAbout::FormShow()
 
 void TfAbout::FormDestroy()
 {
-    setBackground(QPixmap());
+    setBackground(QImage());
     freeButtonPictures();
 }
 

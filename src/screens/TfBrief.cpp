@@ -63,8 +63,7 @@ TfBrief::~TfBrief() = default;
 void TfBrief::FormCreate()
 {
     setBlackBackground();
-    m_background = loadPicture(QStringLiteral("images\\fbrief.bmp"));
-    setBackground(m_background);
+    setBackground(loadPicture(QStringLiteral("images\\fbrief.bmp")));
     // The text window's font is 20 pixels high: one line every 21.
     m_scroll.lineHeight = 1 - (-20);
     m_scroll.windowHeight = TextWindow.height();
@@ -105,10 +104,10 @@ void TfBrief::Timer1Timer()
 void TfBrief::composeFrame(const QList<BriefingScroll::Row>& rows)
 {
     QPainter painter(&m_frame);
-    if (m_background.isNull())
+    if (background().isNull())
         painter.fillRect(m_frame.rect(), Qt::black);
     else
-        painter.drawPixmap(QPoint(0, 0), m_background, TextWindow);
+        painter.drawImage(QPoint(0, 0), background(), TextWindow);
     painter.setFont(m_textFont);
     painter.setPen(QColor(255, 0, 0));
     const int ascent = QFontMetrics(m_textFont).ascent();
@@ -153,8 +152,7 @@ void TfBrief::FormHide()
 void TfBrief::FormDestroy()
 {
     m_frame = QPixmap();
-    m_background = QPixmap();
-    setBackground(QPixmap());
+    setBackground(QImage());
 }
 
 void TfBrief::mouseReleaseEvent(QMouseEvent* event)

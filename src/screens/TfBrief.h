@@ -50,7 +50,6 @@ protected:
 private:
     void composeFrame(const QList<BriefingScroll::Row>& rows);
 
-    QPixmap m_background;
     QPixmap m_frame;
     QFont m_textFont;
     BriefingScroll m_scroll;

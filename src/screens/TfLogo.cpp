@@ -41,7 +41,7 @@ TfLogo::~TfLogo()
 void TfLogo::FormCreate()
 {
     setBlackBackground();
-    m_logo = loadPicture(QStringLiteral("logo.bmp"));
+    m_logo = loadPixmap(QStringLiteral("logo.bmp"));
     MediaPlayer1->setDisplay(this);
     MediaPlayer1->setFileName(QStringLiteral("logo.avi"));
     MediaPlayer1->open();

@@ -57,7 +57,7 @@ void TfSplash::closeEvent(QCloseEvent* event)
 
 void TfSplash::FormDestroy()
 {
-    setBackground(QPixmap());
+    setBackground(QImage());
     services().desktop->setWaitCursor(false);
 }
 

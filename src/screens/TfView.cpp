@@ -146,7 +146,7 @@ void TfView::FormHide()
 
 void TfView::FormDestroy()
 {
-    setBackground(QPixmap());
+    setBackground(QImage());
     freeButtonPictures();
 }
 

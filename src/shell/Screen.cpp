@@ -56,14 +56,20 @@ void Screen::destroyScreen()
     guard([this] { FormDestroy(); });
 }
 
-QPixmap Screen::loadPicture(const QString& path) const
+QImage Screen::loadPicture(const QString& path) const
 {
-    return QPixmap::fromImage(m_services.pictures->load(path));
+    return m_services.pictures->load(path);
 }
 
-void Screen::setBackground(const QPixmap& picture)
+QPixmap Screen::loadPixmap(const QString& path) const
+{
+    return QPixmap::fromImage(loadPicture(path));
+}
+
+void Screen::setBackground(const QImage& picture)
 {
     m_background = picture;
+    m_drawnBackground = QPixmap();
     update();
 }
 
@@ -132,12 +138,12 @@ void Screen::createButtons(const std::vector<ButtonRow>& rows)
 
 void Screen::loadNormalPicture(int number)
 {
-    image(number)->setNormalPicture(loadPicture(QStringLiteral("images\\fbf%1.bmp").arg(m_pictureNames.value(number))));
+    image(number)->setNormalPicture(loadPixmap(QStringLiteral("images\\fbf%1.bmp").arg(m_pictureNames.value(number))));
 }
 
 void Screen::loadPressedPicture(int number)
 {
-    image(number)->setPressedPicture(loadPicture(QStringLiteral("images\\fbn%1.bmp").arg(m_pictureNames.value(number))));
+    image(number)->setPressedPicture(loadPixmap(QStringLiteral("images\\fbn%1.bmp").arg(m_pictureNames.value(number))));
 }
 
 void Screen::showNormalPictures()
@@ -197,8 +203,12 @@ void Screen::paintEvent(QPaintEvent*)
 {
     if (m_background.isNull())
         return;
+    // The drawable copy is made when the screen is first painted and let go
+    // when it is hidden.
+    if (m_drawnBackground.isNull())
+        m_drawnBackground = QPixmap::fromImage(m_background);
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_background);
+    painter.drawPixmap(0, 0, m_drawnBackground);
 }
 
 void Screen::showEvent(QShowEvent* event)
@@ -211,8 +221,10 @@ void Screen::showEvent(QShowEvent* event)
 void Screen::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         guard([this] { FormHide(); });
+        m_drawnBackground = QPixmap();
+    }
 }
 
 void Screen::closeEvent(QCloseEvent* event)

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -57,7 +58,12 @@ public:
 
     const Services& services() const { return m_services; }
     Shell& shell() const { return *m_shell; }
-    const QPixmap& background() const { return m_background; }
+    // The background picture as its file holds it (a palettised picture
+    // stays palettised, a quarter of the memory of a drawable one).
+    const QImage& background() const { return m_background; }
+    // Whether the screen holds a drawable copy of its background; it does
+    // only while it is on view, so hidden screens stay small.
+    bool holdsDrawnBackground() const { return !m_drawnBackground.isNull(); }
 
     virtual void FormCreate() {}
     virtual void FormShow() {}
@@ -85,9 +91,12 @@ public:
     void destroyScreen();
 
 protected:
-    // Loads a picture; raises "Cannot open file %s" when it cannot.
-    QPixmap loadPicture(const QString& path) const;
-    void setBackground(const QPixmap& picture);
+    // Loads a picture as its file holds it; raises "Cannot open file %s"
+    // when it cannot.
+    QImage loadPicture(const QString& path) const;
+    // Loads a picture ready to be drawn (for the small pictures of buttons).
+    QPixmap loadPixmap(const QString& path) const;
+    void setBackground(const QImage& picture);
     void setBlackBackground();
     // Hints (tool tips) of the buttons made from now on.
     void setShowHints(bool show) { m_showHints = show; }
@@ -120,7 +129,8 @@ protected:
 private:
     const Services& m_services;
     Shell* m_shell;
-    QPixmap m_background;
+    QImage m_background;
+    QPixmap m_drawnBackground;
     QMap<int, ImageButton*> m_images;
     QMap<int, QWidget*> m_panels;
     QMap<int, QString> m_pictureNames;

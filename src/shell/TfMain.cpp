@@ -61,7 +61,7 @@ void TfMain::FormActivate()
 
 void TfMain::FormDestroy()
 {
-    setBackground(QPixmap());
+    setBackground(QImage());
     freeButtonPictures();
 }
 

@@ -181,7 +181,7 @@ TEST_F(PresentationTest, AMissingBriefingTextLeavesThePictureWaitingForAClick)
     EXPECT_FALSE(brief->Timer1.isActive());
     EXPECT_TRUE(media.log().filter("play").isEmpty()) << "no music";
     // The text window shows the picture behind it, not a black box.
-    const QImage picture = brief->background().toImage();
+    const QImage picture = brief->background();
     const QImage frame = brief->FrameBitmap().toImage();
     for (const QPoint at : {QPoint(0, 0), QPoint(200, 80), QPoint(401, 172)})
         EXPECT_EQ(frame.pixelColor(at), picture.pixelColor(at + TfBrief::TextWindow.topLeft()));

@@ -38,6 +38,7 @@ public:
         loadPressedPicture(1);
     }
     void place() { PlaceOverMain(); }
+    void useBackground(const QImage& picture) { setBackground(picture); }
 
     QString failIn;
     std::function<void()> onShow;
@@ -100,6 +101,39 @@ TEST_F(ScreenTest, CreateScreenRunsTheCreationHandlerOnce)
     EXPECT_EQ(screen->size(), QSize(200, 100));
     screen.reset();
     EXPECT_EQ(log, (QStringList{"create", "destroy"}));
+}
+
+namespace {
+
+QImage palettised(QColor colour)
+{
+    QImage picture(200, 100, QImage::Format_Indexed8);
+    picture.setColorTable({colour.rgb()});
+    picture.fill(0);
+    return picture;
+}
+
+} // namespace
+
+TEST_F(ScreenTest, OnlyAScreenOnViewHoldsADrawableBackground)
+{
+    auto screen = createScreen<ProbeScreen>(services, shell.get(), log);
+    screen->useBackground(palettised(Qt::darkCyan));
+    EXPECT_EQ(screen->background().format(), QImage::Format_Indexed8) << "kept as the file holds it";
+    EXPECT_FALSE(screen->holdsDrawnBackground());
+
+    screen->show();
+    EXPECT_EQ(screen->grab().toImage().pixelColor(150, 80), QColor(Qt::darkCyan));
+    EXPECT_TRUE(screen->holdsDrawnBackground());
+    screen->hide();
+    EXPECT_FALSE(screen->holdsDrawnBackground());
+
+    // A background replaced while hidden or on view is the one drawn next.
+    screen->useBackground(palettised(Qt::darkMagenta));
+    screen->show();
+    EXPECT_EQ(screen->grab().toImage().pixelColor(150, 80), QColor(Qt::darkMagenta));
+    screen->useBackground(palettised(Qt::darkYellow));
+    EXPECT_EQ(screen->grab().toImage().pixelColor(150, 80), QColor(Qt::darkYellow));
 }
 
 TEST_F(ScreenTest, ButtonsComeFromTheTableWithPanelsHintsAndPictures)
