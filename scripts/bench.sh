@@ -7,10 +7,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 build="$top/build"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target umbraxis sample_cd bare_window startup_bench briefing_bench walk_bench install_bench install_screen_bench
+cmake --build "$build" --target umbraxis sample_cd bare_window bare_video startup_bench briefing_bench walk_bench install_bench install_screen_bench
 
 echo "== start-up: program against a bare Qt window that plays one WAV"
-"$build/bench/startup_bench" "$build/src/app/umbraxis" "$build/bench/bare_window" "$build/cd" "${STARTUP_RUNS:-5}"
+"$build/bench/startup_bench" "$build/src/app/umbraxis" "$build/bench/bare_window" "$build/cd" "${STARTUP_RUNS:-5}" \
+    "$build/bench/bare_video"
 echo "== the briefing scrolling: CPU share of one core"
 "$build/bench/briefing_bench" "$build/src/app/umbraxis" "$build/bench/bare_window" "$build/cd"
 echo "== drive walk: the locator's search against find -type d"
