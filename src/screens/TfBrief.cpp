@@ -72,6 +72,9 @@ void TfBrief::FormCreate()
 void TfBrief::FormShow()
 {
     m_scroll.lines.clear();
+    // The part of the picture behind the text, ready to be drawn under every
+    // frame while the screen is on view.
+    m_backdrop = background().isNull() ? QPixmap() : QPixmap::fromImage(background().copy(TextWindow));
     // The text window starts as its part of the picture: neither a black
     // box nor the last frame of an earlier showing stands there when the
     // text cannot be read.
@@ -104,10 +107,10 @@ void TfBrief::Timer1Timer()
 void TfBrief::composeFrame(const QList<BriefingScroll::Row>& rows)
 {
     QPainter painter(&m_frame);
-    if (background().isNull())
+    if (m_backdrop.isNull())
         painter.fillRect(m_frame.rect(), Qt::black);
     else
-        painter.drawImage(QPoint(0, 0), background(), TextWindow);
+        painter.drawPixmap(0, 0, m_backdrop);
     painter.setFont(m_textFont);
     painter.setPen(QColor(255, 0, 0));
     const int ascent = QFontMetrics(m_textFont).ascent();
@@ -143,6 +146,7 @@ void TfBrief::FormKeyPress()
 
 void TfBrief::FormHide()
 {
+    m_backdrop = QPixmap();
     m_scroll.lines.clear();
     Timer1.stop();
     MediaPlayer1->stop();

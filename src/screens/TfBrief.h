@@ -51,6 +51,7 @@ private:
     void composeFrame(const QList<BriefingScroll::Row>& rows);
 
     QPixmap m_frame;
+    QPixmap m_backdrop;
     QFont m_textFont;
     BriefingScroll m_scroll;
 };
