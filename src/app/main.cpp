@@ -1,14 +1,27 @@
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
+#include "platform/MediaThreads.h"
 #include "shell/Application.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     umbraxis::RealServices::prepareProcess();
-    umbraxis::Application app(argc, argv);
-    umbraxis::nameApplication();
-    umbraxis::RealServices real;
-    umbraxis::Program program(real.services());
-    return program.run(app);
+    int code = 0;
+    {
+        umbraxis::Application app(argc, argv);
+        umbraxis::nameApplication();
+        umbraxis::RealServices real;
+        umbraxis::Program program(real.services());
+        code = program.run(app);
+    }
+    // Everything of the program's own is closed and written by now.
+    if (umbraxis::mediaThreadLeftBehind()) {
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

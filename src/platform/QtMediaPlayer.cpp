@@ -8,7 +8,6 @@
 #include <QAudioDevice>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QThread>
 
 #include <algorithm>
@@ -271,7 +270,9 @@ void QtMediaPlayer::endTimerFired()
 
 void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int fd)
 {
-    const bool audioDevice = !QMediaDevices::audioOutputs().isEmpty();
+    // Not yet known at the very start of the program: the sound is then
+    // made ready for a device, and timed if there turns out to be none.
+    const bool audioDevice = audioPresence() != AudioPresence::Absent;
     if (kind == MediaKind::Wave) {
         // Without an output device a sound is only timed, never decoded:
         // the clock is what callers rely on.
@@ -329,6 +330,9 @@ QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)
 {
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    // The sound system is asked about its devices now, in the background,
+    // so that the answer is there by the first sound.
+    audioPresence();
 }
 
 std::unique_ptr<MediaPlayer> QtMediaFactory::createPlayer()

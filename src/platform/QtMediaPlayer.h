@@ -83,7 +83,7 @@ private:
     // device played) or of a video (what it showed); otherwise the clock.
     bool followsDevice() const
     {
-        return (m_wave || (m_video && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
+        return ((m_wave && !m_wave->noDevice()) || (m_video && m_header.kind == MediaKind::Video)) && !m_clockStandsIn;
     }
     qint64 decodedPosition() const;
     // How long until a play that follows its device is looked at again.

@@ -1,6 +1,8 @@
 #include "platform/VideoPipeline.h"
 
+#include "platform/MediaThreads.h"
 #include "platform/VideoSurface.h"
+#include "platform/WaveOutput.h"
 
 #include <QAudioOutput>
 #include <QCoreApplication>
@@ -34,6 +36,8 @@ void stopMediaThread()
     // the end of the program.
     if (g_mediaThread->wait(StopMs))
         delete g_mediaThread;
+    else
+        noteMediaThreadLeftBehind();
     g_mediaThread = nullptr;
 }
 
@@ -125,6 +129,11 @@ public:
         // An intro cut short at once needs no decoder at all.
         if (m_state->abandoned)
             return;
+        // The media system's devices are set up once, by the sound thread's
+        // question; the decoder is made when that has been answered.
+        const bool soundDevice = awaitAudioPresence() == AudioPresence::Present;
+        if (m_state->abandoned)
+            return;
         m_player = new QMediaPlayer;
         m_sink = new QVideoSink;
         std::weak_ptr<State> weak = m_state;
@@ -133,7 +142,7 @@ public:
                 State::offer(state, frame);
         });
         m_player->setVideoSink(m_sink);
-        if (withSound) {
+        if (withSound && soundDevice) {
             m_audio = new QAudioOutput;
             m_player->setAudioOutput(m_audio);
         }

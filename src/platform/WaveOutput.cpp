@@ -1,5 +1,7 @@
 #include "platform/WaveOutput.h"
 
+#include "platform/MediaThreads.h"
+
 #include <QAudioDevice>
 #include <QAudioSink>
 #include <QCoreApplication>
@@ -11,6 +13,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 
 namespace umbraxis {
 
@@ -24,8 +29,10 @@ constexpr int FeedMs = 20;
 // the device go: the device has played the end by then.
 constexpr qint64 TailMs = 250;
 
-// The one thread that feeds every sound to the device; it lives until the
-// application object goes.
+// The one thread that feeds every sound to the device and asks the sound
+// system about its devices; it lives until the application object goes. A
+// thread held up by a sound server that does not answer is left behind at
+// the end rather than holding up the end of the program.
 QThread* soundThread()
 {
     static QMutex guard;
@@ -38,65 +45,156 @@ QThread* soundThread()
         qAddPostRoutine([] {
             QMutexLocker end(&guard);
             thread->quit();
-            thread->wait(3000);
-            delete thread;
+            if (thread->wait(3000))
+                delete thread;
+            else
+                noteMediaThreadLeftBehind();
             thread = nullptr;
         });
     }
     return thread;
 }
 
+// Runs `work` in the sound thread, after everything asked of it before.
+void inSoundThread(std::function<void()> work)
+{
+    auto* context = new QObject;
+    context->moveToThread(soundThread());
+    QMetaObject::invokeMethod(
+        context,
+        [context, work = std::move(work)] {
+            work();
+            delete context;
+        },
+        Qt::QueuedConnection);
+}
+
+std::atomic<AudioPresence> g_presence{AudioPresence::Unknown};
+
+// Never destroyed: a thread may still wait on it when the program ends.
+struct PresenceWait {
+    std::mutex mutex;
+    std::condition_variable known;
+};
+PresenceWait& presenceWait()
+{
+    static PresenceWait* wait = new PresenceWait;
+    return *wait;
+}
+
 } // namespace
+
+AudioPresence audioPresence()
+{
+    static std::once_flag asked;
+    std::call_once(asked, [] {
+        inSoundThread([] {
+            const AudioPresence presence
+                = QMediaDevices::audioOutputs().isEmpty() ? AudioPresence::Absent : AudioPresence::Present;
+            {
+                std::lock_guard lock(presenceWait().mutex);
+                g_presence = presence;
+            }
+            presenceWait().known.notify_all();
+        });
+    });
+    return g_presence;
+}
+
+AudioPresence awaitAudioPresence()
+{
+    audioPresence();
+    std::unique_lock lock(presenceWait().mutex);
+    presenceWait().known.wait(lock, [] { return g_presence != AudioPresence::Unknown; });
+    return g_presence;
+}
 
 // One sound's connection to the device, run in the sound thread. It writes
 // the sound and then silence, so that the device never runs dry before the
 // end has been heard, until the device has played the end and a little more;
-// then it lets the device go. The program's thread reads only what it
-// publishes.
+// then it lets the device go.
+//
+// The program's thread never waits for the sound thread: it only posts work
+// to it and reads what it publishes. Every start and halt begins a new
+// generation; the sound thread publishes only for the generation it serves,
+// so that work overtaken by a later command changes nothing the program
+// reads.
 class SoundStream : public QObject {
 public:
     SoundStream() { moveToThread(soundThread()); }
 
-    // Called in the program's thread; each returns when the sound thread has
-    // carried it out.
+    // Called in the program's thread; each returns at once.
     void start(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
     {
-        QMetaObject::invokeMethod(this, [=, this] { begin(pcm, format, fromByte); }, Qt::BlockingQueuedConnection);
+        const quint64 generation = ++m_generation;
+        playedUs = 0;
+        failed = false;
+        noDevice = audioPresence() == AudioPresence::Absent;
+        streaming = !noDevice;
+        QMetaObject::invokeMethod(
+            this, [=, this] { begin(generation, pcm, format, fromByte); }, Qt::QueuedConnection);
     }
     void halt()
     {
-        QMetaObject::invokeMethod(this, [this] { end(); }, Qt::BlockingQueuedConnection);
+        ++m_generation;
+        streaming = false;
+        QMetaObject::invokeMethod(this, [this] { end(); }, Qt::QueuedConnection);
     }
+    // Ends the stream and deletes it in the sound thread.
     void release()
     {
-        QMetaObject::invokeMethod(this, [this] { end(); deleteLater(); }, Qt::BlockingQueuedConnection);
+        ++m_generation;
+        streaming = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                end();
+                deleteLater();
+            },
+            Qt::QueuedConnection);
     }
 
     std::atomic<qint64> playedUs{0};
     std::atomic<bool> failed{false};
     std::atomic<bool> streaming{false};
+    std::atomic<bool> noDevice{false};
 
 private:
-    void begin(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
+    bool current() const { return m_serving == m_generation; }
+
+    void begin(quint64 generation, const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
     {
         end();
+        // A later start or a halt has overtaken this one.
+        if (generation != m_generation)
+            return;
+        m_serving = generation;
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (device.isNull()) {
+            // Without a device the sound is only timed, and that is no
+            // failure.
+            if (current()) {
+                noDevice = true;
+                streaming = false;
+            }
+            return;
+        }
         m_pcm = pcm;
         m_next = fromByte;
-        playedUs = 0;
-        failed = false;
         m_soundUs = format.durationForBytes(qint32(std::min<qsizetype>(pcm.size(), INT32_MAX)));
         m_silence = QByteArray(qsizetype(format.bytesForDuration(BufferMs * 1000) / format.bytesPerFrame()
                                          * format.bytesPerFrame()), '\0');
-        m_sink = std::make_unique<QAudioSink>(QMediaDevices::defaultAudioOutput(), format);
+        m_sink = std::make_unique<QAudioSink>(device, format);
         m_sink->setBufferSize(qsizetype(format.bytesForDuration(BufferMs * 1000)));
         m_io = m_sink->start();
         if (!m_io || isBroken()) {
-            failed = true;
+            if (current())
+                failed = true;
+            end();
             return;
         }
-        streaming = true;
         feed();
-        if (!streaming)
+        if (!m_io)
             return;
         m_feeder = new QTimer(this);
         m_feeder->setInterval(FeedMs);
@@ -109,6 +207,10 @@ private:
     {
         if (!m_sink || !m_io)
             return;
+        if (!current()) {
+            end();
+            return;
+        }
         qint64 room = m_sink->bytesFree();
         while (room > 0) {
             const bool inSound = m_next < m_pcm.size();
@@ -121,10 +223,13 @@ private:
                 m_next += written;
             room -= written;
         }
-        playedUs = m_sink->processedUSecs();
+        const qint64 played = m_sink->processedUSecs();
+        if (!current())
+            return;
+        playedUs = played;
         if (isBroken())
             failed = true;
-        else if (m_next >= m_pcm.size() && playedUs >= m_soundUs + TailMs * 1000)
+        else if (m_next >= m_pcm.size() && played >= m_soundUs + TailMs * 1000)
             end();
     }
 
@@ -136,7 +241,8 @@ private:
 
     void end()
     {
-        streaming = false;
+        if (current())
+            streaming = false;
         // It may be the feeder's own tick that ends the stream.
         if (m_feeder) {
             m_feeder->stop();
@@ -149,6 +255,10 @@ private:
         }
         m_io = nullptr;
     }
+
+    // The newest command's generation, and the one the sound thread serves.
+    std::atomic<quint64> m_generation{0};
+    quint64 m_serving = 0;
 
     QByteArray m_pcm;
     QByteArray m_silence;
@@ -229,6 +339,11 @@ qint64 WaveOutput::playedMs() const
 bool WaveOutput::failed() const
 {
     return m_stream && m_stream->failed;
+}
+
+bool WaveOutput::noDevice() const
+{
+    return m_stream && m_stream->noDevice;
 }
 
 bool WaveOutput::streaming() const

@@ -52,6 +52,8 @@ protected:
         environment.remove("WAYLAND_DISPLAY");
         if (sound)
             sound->addTo(environment);
+        if (!soundServerAddress.isEmpty())
+            environment.insert("PULSE_SERVER", soundServerAddress);
         return environment;
     }
 
@@ -170,6 +172,8 @@ protected:
     QTemporaryDir home;
     // Set by tests that must hear the program.
     const SoundServer* sound = nullptr;
+    // Where the program finds its sound server, when not `sound`.
+    QString soundServerAddress;
     bool skipIntro = true;
 };
 

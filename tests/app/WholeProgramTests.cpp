@@ -4,6 +4,12 @@
 
 #include <QSettings>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
+
 using namespace umbraxis::testing;
 
 namespace {
@@ -74,6 +80,54 @@ TEST_F(WholeProgram, AStaleLockOrSocketNeverBlocksAStart)
     start(program);
     EXPECT_EQ(waitForWindows("Umbraxis", 30000).size(), 1);
     stop(program);
+}
+
+TEST_F(WholeProgram, ASoundServerThatNeverAnswersHoldsUpNeitherTheMenuNorTheEnd)
+{
+    // A server that takes every connection and never says a word: whoever
+    // waits for its answer waits half a minute.
+    const QByteArray path = QFile::encodeName(home.path() + "/run/silent-server");
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(server, 64), 0);
+    soundServerAddress = "unix:" + QFile::decodeName(path);
+
+    QProcess program;
+    QElapsedTimer clock;
+    clock.start();
+    start(program);
+    const QStringList windows = waitForWindows("Umbraxis", 25000);
+    const qint64 menuAfter = clock.elapsed();
+    ASSERT_EQ(windows.size(), 1) << "the main menu did not appear";
+    EXPECT_LT(menuAfter, 8000) << "the menu waited for the sound server";
+
+    // The menu answers: Help opens its viewer over it, and its Return goes
+    // back.
+    click(windows.first(), 279, 456);
+    const QString viewer = waitForNewWindow("Umbraxis", windows, 5000);
+    ASSERT_FALSE(viewer.isEmpty()) << "Help did not open";
+    click(viewer, 418, 418);
+    QElapsedTimer back;
+    back.start();
+    while (back.elapsed() < 5000 && windowsTitled("Umbraxis").size() > 1)
+        QThread::msleep(100);
+    EXPECT_EQ(windowsTitled("Umbraxis"), windows) << "Return did not go back to the menu";
+
+    clock.restart();
+    click(windows.first(), 578, 434);
+    const bool ended = program.waitForFinished(20000);
+    if (!ended)
+        stop(program);
+    ::close(server);
+    ASSERT_TRUE(ended) << "Exit did not end the program";
+    EXPECT_LT(clock.elapsed(), 10000) << "the end waited for the sound server";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
 }
 
 } // namespace
