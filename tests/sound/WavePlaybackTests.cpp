@@ -148,6 +148,41 @@ TEST_F(WavePlaybackTest, AskingForTheSameCueAgainAndAgainWhileItPlaysGoesOnWitho
     EXPECT_LE(heard.audibleMs, own.audibleMs + 40);
 }
 
+TEST_F(WavePlaybackTest, ASoundStoppedAndStartedAgainFromItsBeginningIsHeardWholeTheLastTime)
+{
+    // Starts and stops return before the device has carried them out; the
+    // last one asked for is what is heard.
+    const QByteArray wave = toneWave(WaveFlavour::Pcm16Stereo22050, 600);
+    write(QStringLiteral("again.wav"), wave);
+    SoundRecorder recorder(*soundServer);
+    m_player->setFileName(QStringLiteral("again.wav"));
+    m_player->open();
+    m_player->setNotify(true);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_player->position() >= 200; }, 5000));
+    m_player->stop();
+    QTest::qWait(200);
+    // Several starts from the beginning in one breath, each overtaking the
+    // one before.
+    for (int i = 0; i < 5; ++i) {
+        m_player->stop();
+        m_player->setPosition(0);
+        m_player->setNotify(true);
+        m_player->play();
+    }
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_player->mode() == MediaMode::Stopped; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_player->wave()->streaming(); }, 1000));
+    QTest::qWait(200);
+    const Audibility heard = measureAudibility(recorder.stop(), SoundRecorder::Rate, SoundRecorder::Channels);
+    const Audibility own = audibilityOfWave(wave);
+    ASSERT_EQ(heard.stretches.size(), 2) << "heard " << heard.audibleMs << " ms";
+    const qint64 last = heard.stretches[1].second - heard.stretches[1].first;
+    EXPECT_GE(last * 10, own.audibleMs * 9) << "the last start was heard for " << last << " of " << own.audibleMs;
+    EXPECT_LE(last, own.audibleMs + 40) << "played more than once?";
+    EXPECT_FALSE(m_player->clockStandsIn());
+    EXPECT_EQ(m_notifications.back(), MediaNotify::Successful);
+}
+
 TEST_F(WavePlaybackTest, AHeaderThatPromisesMoreThanTheFileHoldsPlaysWhatItHoldsAndEnds)
 {
     QByteArray wave = toneWave(WaveFlavour::Pcm16Stereo22050, 300);
