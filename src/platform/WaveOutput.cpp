@@ -126,25 +126,28 @@ public:
     // Called in the program's thread; each returns at once.
     void start(const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
     {
-        const quint64 generation = ++m_generation;
-        playedUs = 0;
-        failed = false;
-        noDevice = audioPresence() == AudioPresence::Absent;
-        streaming = !noDevice;
+        const bool absent = audioPresence() == AudioPresence::Absent;
+        quint64 generation = 0;
+        {
+            std::lock_guard lock(m_publishing);
+            generation = ++m_generation;
+            playedUs = 0;
+            failed = false;
+            noDevice = absent;
+            streaming = !absent;
+        }
         QMetaObject::invokeMethod(
             this, [=, this] { begin(generation, pcm, format, fromByte); }, Qt::QueuedConnection);
     }
     void halt()
     {
-        ++m_generation;
-        streaming = false;
+        overtake();
         QMetaObject::invokeMethod(this, [this] { end(); }, Qt::QueuedConnection);
     }
     // Ends the stream and deletes it in the sound thread.
     void release()
     {
-        ++m_generation;
-        streaming = false;
+        overtake();
         QMetaObject::invokeMethod(
             this,
             [this] {
@@ -160,23 +163,47 @@ public:
     std::atomic<bool> noDevice{false};
 
 private:
-    bool current() const { return m_serving == m_generation; }
+    void overtake()
+    {
+        std::lock_guard lock(m_publishing);
+        ++m_generation;
+        streaming = false;
+    }
+
+    bool current()
+    {
+        std::lock_guard lock(m_publishing);
+        return m_serving == m_generation;
+    }
+
+    // Changes what the program reads, unless a later command has overtaken
+    // the stream being served.
+    template <typename Change>
+    void publish(Change change)
+    {
+        std::lock_guard lock(m_publishing);
+        if (m_serving == m_generation)
+            change();
+    }
 
     void begin(quint64 generation, const QByteArray& pcm, const QAudioFormat& format, qint64 fromByte)
     {
         end();
-        // A later start or a halt has overtaken this one.
-        if (generation != m_generation)
-            return;
-        m_serving = generation;
+        {
+            std::lock_guard lock(m_publishing);
+            // A later start or a halt has overtaken this one.
+            if (generation != m_generation)
+                return;
+            m_serving = generation;
+        }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (device.isNull()) {
             // Without a device the sound is only timed, and that is no
             // failure.
-            if (current()) {
+            publish([this] {
                 noDevice = true;
                 streaming = false;
-            }
+            });
             return;
         }
         m_pcm = pcm;
@@ -188,8 +215,7 @@ private:
         m_sink->setBufferSize(qsizetype(format.bytesForDuration(BufferMs * 1000)));
         m_io = m_sink->start();
         if (!m_io || isBroken()) {
-            if (current())
-                failed = true;
+            publish([this] { failed = true; });
             end();
             return;
         }
@@ -224,12 +250,13 @@ private:
             room -= written;
         }
         const qint64 played = m_sink->processedUSecs();
-        if (!current())
-            return;
-        playedUs = played;
-        if (isBroken())
-            failed = true;
-        else if (m_next >= m_pcm.size() && played >= m_soundUs + TailMs * 1000)
+        const bool broken = isBroken();
+        publish([&] {
+            playedUs = played;
+            if (broken)
+                failed = true;
+        });
+        if (!broken && m_next >= m_pcm.size() && played >= m_soundUs + TailMs * 1000)
             end();
     }
 
@@ -241,8 +268,7 @@ private:
 
     void end()
     {
-        if (current())
-            streaming = false;
+        publish([this] { streaming = false; });
         // It may be the feeder's own tick that ends the stream.
         if (m_feeder) {
             m_feeder->stop();
@@ -256,8 +282,11 @@ private:
         m_io = nullptr;
     }
 
-    // The newest command's generation, and the one the sound thread serves.
-    std::atomic<quint64> m_generation{0};
+    // The newest command's generation and the one the sound thread serves;
+    // what the program reads changes under this lock, held only for the
+    // changes themselves.
+    std::mutex m_publishing;
+    quint64 m_generation = 0;
     quint64 m_serving = 0;
 
     QByteArray m_pcm;
