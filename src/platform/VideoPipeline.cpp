@@ -34,7 +34,9 @@ void stopMediaThread()
     g_mediaThread->quit();
     // A decoder that will not let go is left behind rather than holding up
     // the end of the program.
-    if (g_mediaThread->wait(StopMs))
+    // A decoder still waiting for the sound system's answer is held for as
+    // long as the sound server keeps silent.
+    if (audioPresence() != AudioPresence::Unknown && g_mediaThread->wait(StopMs))
         delete g_mediaThread;
     else
         noteMediaThreadLeftBehind();

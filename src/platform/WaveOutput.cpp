@@ -29,6 +29,9 @@ constexpr int FeedMs = 20;
 // the device go: the device has played the end by then.
 constexpr qint64 TailMs = 250;
 
+// What the sound system said about its devices.
+std::atomic<AudioPresence> g_presence{AudioPresence::Unknown};
+
 // The one thread that feeds every sound to the device and asks the sound
 // system about its devices; it lives until the application object goes. A
 // thread held up by a sound server that does not answer is left behind at
@@ -45,7 +48,9 @@ QThread* soundThread()
         qAddPostRoutine([] {
             QMutexLocker end(&guard);
             thread->quit();
-            if (thread->wait(3000))
+            // A thread still asking the sound system about its devices is
+            // held for as long as the sound server keeps silent.
+            if (g_presence != AudioPresence::Unknown && thread->wait(3000))
                 delete thread;
             else
                 noteMediaThreadLeftBehind();
@@ -68,8 +73,6 @@ void inSoundThread(std::function<void()> work)
         },
         Qt::QueuedConnection);
 }
-
-std::atomic<AudioPresence> g_presence{AudioPresence::Unknown};
 
 // Never destroyed: a thread may still wait on it when the program ends.
 struct PresenceWait {
