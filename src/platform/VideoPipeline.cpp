@@ -36,7 +36,7 @@ void stopMediaThread()
     // the end of the program.
     // A decoder still waiting for the sound system's answer is held for as
     // long as the sound server keeps silent.
-    if (audioPresence() != AudioPresence::Unknown && g_mediaThread->wait(StopMs))
+    if (audioPresenceSoFar() != AudioPresence::Unknown && g_mediaThread->wait(StopMs))
         delete g_mediaThread;
     else
         noteMediaThreadLeftBehind();

@@ -104,6 +104,11 @@ AudioPresence audioPresence()
     return g_presence;
 }
 
+AudioPresence audioPresenceSoFar()
+{
+    return g_presence;
+}
+
 AudioPresence awaitAudioPresence()
 {
     audioPresence();

@@ -16,6 +16,8 @@ class SoundStream;
 // whoever asks it for half a minute, and that is never the program's thread.
 enum class AudioPresence { Unknown, Present, Absent };
 AudioPresence audioPresence();
+// What the sound system has answered so far, without asking it.
+AudioPresence audioPresenceSoFar();
 // Waits until the sound system has answered. Only for threads that may be
 // held up (the video decoder's), never the program's or the sound thread.
 AudioPresence awaitAudioPresence();
