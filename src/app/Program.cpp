@@ -1,6 +1,7 @@
 #include "app/Program.h"
 
 #include "launcher/TfRun.h"
+#include "platform/MediaPlayer.h"
 #include "levels/TfInstall.h"
 #include "screens/TfAbout.h"
 #include "screens/TfBrief.h"
@@ -17,6 +18,9 @@
 namespace umbraxis {
 
 namespace {
+
+// How long the start waits for the intro's decoder to let go.
+constexpr int ReleaseMs = 1000;
 
 void centreOnScreen(QWidget& window)
 {
@@ -92,6 +96,11 @@ void Program::playIntro()
     if (m_splash)
         m_splash->repaint();
     logo.reset();
+    // An intro cut short leaves its decoder with a second or two of decoded
+    // pictures; they go before the screens' pictures are loaded, so that the
+    // two are never held at once.
+    if (m_services.media)
+        m_services.media->awaitReleased(ReleaseMs);
 }
 
 void Program::createScreens()

@@ -69,6 +69,16 @@ class MediaFactory {
 public:
     virtual ~MediaFactory() = default;
     virtual std::unique_ptr<MediaPlayer> createPlayer() = 0;
+
+    // Waits at most `withinMs`, handling events meanwhile, until the players
+    // closed so far have let go of what their decoders hold (a video's
+    // decoded pictures); false when they have not. Players whose closing
+    // frees everything at once have nothing to wait for.
+    virtual bool awaitReleased(int withinMs)
+    {
+        (void)withinMs;
+        return true;
+    }
 };
 
 } // namespace umbraxis

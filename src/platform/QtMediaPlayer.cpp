@@ -6,6 +6,7 @@
 #include "platform/VideoSurface.h"
 
 #include <QAudioDevice>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -23,6 +24,8 @@ constexpr qint64 StallMs = 3000;
 // the most while it is far from it.
 constexpr int PollMs = 10;
 constexpr qint64 FarPollMs = 250;
+// How often a wait for closed decoders looks at them.
+constexpr unsigned long ReleaseLookMs = 5;
 
 QString defaultResolve(const QString& programPath)
 {
@@ -338,6 +341,21 @@ QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)
 std::unique_ptr<MediaPlayer> QtMediaFactory::createPlayer()
 {
     return std::make_unique<QtMediaPlayer>(m_resolver);
+}
+
+bool QtMediaFactory::awaitReleased(int withinMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (videoDecodersHoldingPictures() > 0) {
+        // A decoder still waiting for the sound system's answer holds nothing
+        // yet, and a silent sound server would keep it waiting for ever.
+        if (audioPresenceSoFar() == AudioPresence::Unknown || clock.elapsed() >= withinMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::msleep(ReleaseLookMs);
+    }
+    return true;
 }
 
 } // namespace umbraxis

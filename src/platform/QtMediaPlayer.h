@@ -127,6 +127,7 @@ public:
     explicit QtMediaFactory(MediaPathResolver resolver = {});
 
     std::unique_ptr<MediaPlayer> createPlayer() override;
+    bool awaitReleased(int withinMs) override;
 
 private:
     MediaPathResolver m_resolver;

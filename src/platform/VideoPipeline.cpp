@@ -7,6 +7,7 @@
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QMediaPlayer>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -25,33 +26,65 @@ constexpr int PositionMs = 10;
 // How long the end of the program waits for the media thread.
 constexpr unsigned long StopMs = 3000;
 
+// The decoder's thread, and the thread its pictures are handed over in. The
+// decoder's sink hands each picture to the thread the sink belongs to and
+// waits for that thread to take it; kept apart from the decoder's thread,
+// which waits on the decoder whenever it stops or closes it, the sink never
+// keeps the decoder waiting.
 QThread* g_mediaThread = nullptr;
+QThread* g_framesThread = nullptr;
+// Decoders that have decoded pictures and not yet let them go.
+std::atomic<int> g_decodersHolding{0};
 
-void stopMediaThread()
+void stopThread(QThread*& thread)
 {
-    if (!g_mediaThread)
+    if (!thread)
         return;
-    g_mediaThread->quit();
+    thread->quit();
     // A decoder that will not let go is left behind rather than holding up
     // the end of the program.
     // A decoder still waiting for the sound system's answer is held for as
     // long as the sound server keeps silent.
-    if (audioPresenceSoFar() != AudioPresence::Unknown && g_mediaThread->wait(StopMs))
-        delete g_mediaThread;
+    if (audioPresenceSoFar() != AudioPresence::Unknown && thread->wait(StopMs))
+        delete thread;
     else
         noteMediaThreadLeftBehind();
-    g_mediaThread = nullptr;
+    thread = nullptr;
+}
+
+void stopMediaThreads()
+{
+    stopThread(g_mediaThread);
+    stopThread(g_framesThread);
+}
+
+QThread* startedThread(QThread*& thread, const QString& name)
+{
+    if (!thread) {
+        if (!g_mediaThread && !g_framesThread)
+            qAddPostRoutine(stopMediaThreads);
+        thread = new QThread;
+        thread->setObjectName(name);
+        thread->start();
+    }
+    return thread;
 }
 
 QThread* mediaThread()
 {
-    if (!g_mediaThread) {
-        g_mediaThread = new QThread;
-        g_mediaThread->setObjectName(QStringLiteral("media"));
-        g_mediaThread->start();
-        qAddPostRoutine(stopMediaThread);
+    return startedThread(g_mediaThread, QStringLiteral("media"));
+}
+
+// An object of the pictures' thread, to run work there.
+QObject* framesThreadAnchor()
+{
+    static QPointer<QObject> anchor;
+    if (!anchor) {
+        anchor = new QObject;
+        anchor->moveToThread(startedThread(g_framesThread, QStringLiteral("frames")));
+        QObject::connect(g_framesThread, &QThread::finished, anchor, &QObject::deleteLater);
     }
-    return g_mediaThread;
+    return anchor;
 }
 
 } // namespace
@@ -69,8 +102,12 @@ struct VideoPipeline::State {
     VideoSurface* surface = nullptr;
     QVideoFrame latest;
     bool posted = false;
+    // Whether the decoder counts among those holding pictures, and whether
+    // it has let them go for good.
+    bool holding = false;
+    bool released = false;
 
-    // In the media thread: keeps the newest picture and, unless one is on
+    // In the pictures' thread: keeps the newest picture and, unless one is on
     // its way already, asks the surface's thread to show it.
     static void offer(const std::shared_ptr<State>& state, const QVideoFrame& frame)
     {
@@ -78,6 +115,10 @@ struct VideoPipeline::State {
             return;
         ++state->frames;
         std::lock_guard lock(state->mutex);
+        if (!state->holding && !state->released) {
+            state->holding = true;
+            ++g_decodersHolding;
+        }
         state->latest = frame;
         if (state->surface && !state->posted) {
             state->posted = true;
@@ -117,13 +158,17 @@ public:
 
     ~Worker() override
     {
-        if (m_player) {
-            m_player->setVideoSink(nullptr);
-            m_player->setAudioOutput(nullptr);
-        }
+        // The player goes first, while its sink is still there.
         delete m_player;
-        delete m_sink;
+        if (m_sink)
+            m_sink->deleteLater();
         delete m_audio;
+        std::lock_guard lock(m_state->mutex);
+        m_state->released = true;
+        if (m_state->holding) {
+            m_state->holding = false;
+            --g_decodersHolding;
+        }
     }
 
     void create(const QString& hostPath, bool withSound)
@@ -137,9 +182,14 @@ public:
         if (m_state->abandoned)
             return;
         m_player = new QMediaPlayer;
-        m_sink = new QVideoSink;
+        // The sink is made in the thread that takes its pictures, and
+        // belongs to it.
+        QVideoSink* sink = nullptr;
+        QMetaObject::invokeMethod(
+            framesThreadAnchor(), [&sink] { sink = new QVideoSink; }, Qt::BlockingQueuedConnection);
+        m_sink = sink;
         std::weak_ptr<State> weak = m_state;
-        QObject::connect(m_sink, &QVideoSink::videoFrameChanged, m_player, [weak](const QVideoFrame& frame) {
+        QObject::connect(m_sink, &QVideoSink::videoFrameChanged, m_sink, [weak](const QVideoFrame& frame) {
             if (const std::shared_ptr<State> state = weak.lock())
                 State::offer(state, frame);
         });
@@ -299,6 +349,11 @@ QString VideoPipeline::errorText() const
 int VideoPipeline::framesDelivered() const
 {
     return m_state->frames;
+}
+
+int videoDecodersHoldingPictures()
+{
+    return g_decodersHolding;
 }
 
 } // namespace umbraxis

@@ -14,9 +14,11 @@ class VideoSurface;
 // last reported, so it never waits for the decoder: opening, stopping and
 // closing return at once, however busy the decoder is (the decoder's own
 // threads hand every picture to the thread of its sink and wait for it, so a
-// decoder driven from a busy or blocked thread stalls). Pictures reach the
-// surface it is shown in through that surface's event queue, the latest one
-// only.
+// decoder driven from a busy or blocked thread stalls). Its sink belongs to a
+// thread of pictures that does nothing else, so that stopping or closing the
+// decoder, which waits for those threads, never waits on the sink. Pictures
+// reach the surface it is shown in through that surface's event queue, the
+// latest one only.
 class VideoPipeline {
 public:
     VideoPipeline(const QString& hostPath, bool withSound);
@@ -49,5 +51,11 @@ private:
     class Worker;
     Worker* m_worker;
 };
+
+// How many decoders, open or closed, hold pictures they have decoded: a
+// playing one keeps a second or two of them queued, and a closed one holds
+// them until its media thread has taken it down. One that has decoded
+// nothing yet holds next to nothing and is not counted.
+int videoDecodersHoldingPictures();
 
 } // namespace umbraxis

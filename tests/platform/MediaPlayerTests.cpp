@@ -25,9 +25,9 @@ namespace {
 using namespace umbraxis::testing;
 
 // The tests play through the same backend the program uses.
-const QtMediaFactory& mediaBackendChosen()
+QtMediaFactory& mediaBackendChosen()
 {
-    static const QtMediaFactory factory;
+    static QtMediaFactory factory;
     return factory;
 }
 
@@ -385,6 +385,34 @@ TEST_F(MediaVideoTest, DisplayDestroyedWhileTheVideoIsOpen)
     EXPECT_EQ(m_player->videoWidget(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([this] { return m_player->mode() == MediaMode::Stopped; }, 3000));
     m_player->close();
+}
+
+TEST_F(MediaVideoTest, AClosedVideoLetsGoOfItsPicturesAndTheWaitForThatEnds)
+{
+    QtMediaFactory& factory = mediaBackendChosen();
+    // Videos of earlier tests may still be letting go.
+    ASSERT_TRUE(factory.awaitReleased(5000));
+    ASSERT_EQ(videoDecodersHoldingPictures(), 0);
+    write(QStringLiteral("logo.avi"), mjpegAvi(40, 20));
+
+    // Closed before its decoder got going: there is nothing to wait for.
+    openFile(QStringLiteral("logo.avi"));
+    m_player->close();
+    EXPECT_TRUE(factory.awaitReleased(0));
+
+    // Playing, it holds what it has decoded ahead, until it is closed.
+    openFile(QStringLiteral("logo.avi"));
+    m_player->setWait(false);
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return m_player->videoWidget() && m_player->videoWidget()->framesShown() >= 3; }, 5000));
+    EXPECT_EQ(videoDecodersHoldingPictures(), 1);
+    EXPECT_FALSE(factory.awaitReleased(50));
+    EXPECT_EQ(m_player->mode(), MediaMode::Playing) << "the wait went on handling the player's events";
+    m_player->stop();
+    m_player->close();
+    EXPECT_TRUE(factory.awaitReleased(5000));
+    EXPECT_EQ(videoDecodersHoldingPictures(), 0);
 }
 
 TEST(MediaFactoryTest, ChoosesTheGStreamerBackendUnlessOneIsSet)
