@@ -1,8 +1,8 @@
 #include "app/Program.h"
 
 #include "launcher/TfRun.h"
-#include "platform/MediaPlayer.h"
 #include "levels/TfInstall.h"
+#include "platform/MediaPlayer.h"
 #include "screens/TfAbout.h"
 #include "screens/TfBrief.h"
 #include "screens/TfLogo.h"
