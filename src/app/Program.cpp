@@ -13,7 +13,10 @@
 
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
+
+#include <memory>
 
 namespace umbraxis {
 
@@ -21,6 +24,11 @@ namespace {
 
 // How long the start waits for the intro's decoder to let go.
 constexpr int ReleaseMs = 1000;
+// How long the menu may stand on the screen without being activated before
+// the splash goes all the same (a compositor that activates no window, focus
+// stealing prevention that keeps the focus elsewhere).
+constexpr int SplashGraceMs = 700;
+constexpr int LookForMenuMs = 100;
 
 void centreOnScreen(QWidget& window)
 {
@@ -69,7 +77,31 @@ int Program::run(Application& app)
     m_main->show();
     m_main->raise();
     m_main->activateWindow();
+    watchForMenu();
     return app.exec();
+}
+
+void Program::watchForMenu()
+{
+    // The menu's first activation retires the splash. Where no activation
+    // comes, the splash goes once the menu has stood on the screen for a
+    // moment: it never stays beside the menu.
+    auto* look = new QTimer(m_main.get());
+    auto exposedFor = std::make_shared<QElapsedTimer>();
+    QObject::connect(look, &QTimer::timeout, m_main.get(), [this, look, exposedFor] {
+        if (!m_splash || !m_splash->isVisible()) {
+            look->deleteLater();
+            return;
+        }
+        const QWindow* window = m_main->windowHandle();
+        if (!window || !window->isExposed())
+            return;
+        if (!exposedFor->isValid())
+            exposedFor->start();
+        else if (exposedFor->elapsed() >= SplashGraceMs)
+            retireSplash();
+    });
+    look->start(LookForMenuMs);
 }
 
 void Program::showSplash()
@@ -136,10 +168,23 @@ void Program::showDocument(const QString& documentFile)
 
 void Program::retireSplash()
 {
-    if (m_splash && m_splash->isVisible()) {
-        m_splash->hide();
-        m_splash.reset();
-    }
+    // Called from the menu's activation, which the toolkit goes on to
+    // deliver to the window that was active before, the splash maybe: the
+    // splash goes once that delivery is over, never while it is under way.
+    if (!m_splash || m_splashRetiring)
+        return;
+    m_splashRetiring = true;
+    QMetaObject::invokeMethod(
+        m_main.get(),
+        [this] {
+            m_splashRetiring = false;
+            if (!m_splash || !m_splash->isVisible())
+                return;
+            m_splash->hide();
+            m_splash->destroyScreen();
+            m_splash.release()->deleteLater();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace umbraxis

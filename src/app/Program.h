@@ -46,6 +46,8 @@ private:
     void showDocument(const QString& documentFile);
     // At the main menu's activation: the splash goes, once.
     void retireSplash();
+    // Retires the splash where the menu is never activated.
+    void watchForMenu();
 
     const Services& m_services;
     // The one level catalogue, loaded by the install screen and walked by
@@ -62,6 +64,7 @@ private:
     ScreenPtr<TfInstall> m_install;
     ScreenPtr<TfBrief> m_brief;
     ScreenPtr<TfRun> m_run;
+    bool m_splashRetiring = false;
 };
 
 } // namespace umbraxis

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace umbraxis {
 
@@ -15,6 +16,8 @@ namespace {
 
 // How long to wait for the window system to show and activate the intro.
 constexpr int ShowingMs = 3000;
+// How long the intro may stand on the screen unactivated before it plays.
+constexpr int UnactivatedMs = 250;
 // The wait loop looks at the video at least this often: within a frame.
 constexpr int LookMs = 10;
 
@@ -52,17 +55,31 @@ void TfLogo::ShowAndPlay()
     show();
     raise();
     activateWindow();
-    // The activation plays the intro. A window system that never activates
-    // the window (none at all, say) gets the intro all the same.
+    // The activation plays the intro, once the toolkit has delivered it: the
+    // intro's wait handles the program's events, and must not run inside the
+    // delivery of one. A window system that never activates the window (none
+    // at all, or one that keeps the focus where it was) gets the intro all
+    // the same, a moment after the window is on the screen.
     QElapsedTimer clock;
     clock.start();
-    while (!m_played && clock.elapsed() < ShowingMs)
+    QElapsedTimer exposed;
+    while (!m_activated && clock.elapsed() < ShowingMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    if (!m_played)
-        guard([this] { FormActivate(); });
+        const QWindow* window = windowHandle();
+        if (!exposed.isValid() && window && window->isExposed())
+            exposed.start();
+        if (exposed.isValid() && exposed.elapsed() >= UnactivatedMs)
+            break;
+    }
+    guard([this] { PlayToEnd(); });
 }
 
 void TfLogo::FormActivate()
+{
+    m_activated = true;
+}
+
+void TfLogo::PlayToEnd()
 {
     if (m_played)
         return;

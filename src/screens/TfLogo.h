@@ -18,9 +18,11 @@ public:
     ~TfLogo() override;
 
     void FormCreate() override;
+    // The activation lets the intro play.
+    void FormActivate() override;
     // Plays the video to its end (or until it is cut short), handling the
     // program's events meanwhile; it runs once.
-    void FormActivate() override;
+    void PlayToEnd();
     void FormDestroy() override;
     void FormClick();
     void FormKeyPress();
@@ -42,6 +44,7 @@ private:
     void stopPlaying();
 
     QPixmap m_logo;
+    bool m_activated = false;
     bool m_played = false;
     bool m_playing = false;
     bool m_cutShort = false;

@@ -12,10 +12,18 @@
 #include <QEventLoop>
 #include <QPainter>
 #include <QShowEvent>
+#include <QWindow>
 
 namespace umbraxis {
 
 namespace {
+
+// The screens now shown modally, the latest last.
+QList<QPointer<Screen>>& shownModally()
+{
+    static QList<QPointer<Screen>> screens;
+    return screens;
+}
 
 void paintBlack(QWidget& widget)
 {
@@ -171,9 +179,11 @@ void Screen::UpdateWindow()
 
 void Screen::ShowModal()
 {
-    const QPointer<QWidget> opener = QApplication::activeWindow();
+    const QPointer<QWidget> beneath = screenBeneath();
     m_closeRequested = false;
     setWindowModality(Qt::ApplicationModal);
+    standOver(beneath);
+    shownModally().append(this);
     show();
     raise();
     activateWindow();
@@ -183,11 +193,39 @@ void Screen::ShowModal()
         loop.exec(QEventLoop::DialogExec);
         m_loop = nullptr;
     }
+    shownModally().removeAll(this);
     hide();
-    if (opener && opener->isVisible()) {
-        opener->raise();
-        opener->activateWindow();
+    if (beneath && beneath->isVisible()) {
+        beneath->raise();
+        beneath->activateWindow();
     }
+}
+
+QWidget* Screen::screenBeneath() const
+{
+    const auto& shown = shownModally();
+    for (auto it = shown.crbegin(); it != shown.crend(); ++it) {
+        if (*it && *it != this && (*it)->isVisible())
+            return *it;
+    }
+    if (m_shell && m_shell->mainWindow() && m_shell->mainWindow() != this)
+        return m_shell->mainWindow();
+    return QApplication::activeWindow();
+}
+
+void Screen::standOver(QWidget* beneath)
+{
+    // A screen is a child window of the one beneath it: window systems that
+    // place windows themselves put it over its parent, and every window
+    // system keeps it in front of its parent.
+    if (!beneath || beneath == this)
+        return;
+    QWindow* parentWindow = beneath->windowHandle();
+    if (!parentWindow)
+        return;
+    create();
+    if (QWindow* own = windowHandle())
+        own->setTransientParent(parentWindow);
 }
 
 void Screen::Close()

@@ -115,6 +115,10 @@ protected:
     void freeButtonPictures();
 
     void setShell(Shell* shell) { m_shell = shell; }
+    // The window a modal showing stands over: the latest screen still shown
+    // modally, else the main screen.
+    QWidget* screenBeneath() const;
+    void standOver(QWidget* beneath);
     // Moves the screen so that it covers the main screen exactly.
     void PlaceOverMain();
     // Paints at once every part of the screen that waits for a repaint.

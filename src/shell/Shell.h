@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QWidget;
+
 namespace umbraxis {
 
 class FileSystem;
@@ -32,6 +34,10 @@ public:
     // screen moves there when it is shown, so that it covers the menu.
     QPoint mainPosition() const { return m_mainPosition ? m_mainPosition() : QPoint(); }
     void setMainPosition(std::function<QPoint()> position) { m_mainPosition = std::move(position); }
+    // The main screen's window: the one a screen opened from the menu stands
+    // over (on window systems that place windows themselves, as its child).
+    QWidget* mainWindow() const { return m_mainWindow; }
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
     // Shows a document in the viewer, modally over the current screen.
     void ShowDocument(const QString& documentFile);
@@ -44,6 +50,7 @@ private:
     MediaPlayer& m_player;
     CuePlayer m_cues;
     std::function<QPoint()> m_mainPosition;
+    QWidget* m_mainWindow = nullptr;
     std::function<void(const QString&)> m_viewer;
 };
 

@@ -17,6 +17,7 @@ TfMain::TfMain(const Services& services, QWidget* parent)
 {
     setShell(m_shell.get());
     m_shell->setMainPosition([this] { return pos(); });
+    m_shell->setMainWindow(this);
     setWindowTitle(QStringLiteral("Umbraxis"));
     setObjectName(QStringLiteral("fMain"));
     createButtons({

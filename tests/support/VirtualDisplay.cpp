@@ -4,9 +4,56 @@
 #include <QFile>
 #include <QThread>
 
+#include <signal.h>
+#include <unistd.h>
+
 namespace umbraxis::testing {
 
-VirtualDisplay::VirtualDisplay()
+WindowManager windowManagerFromEnvironment()
+{
+    const QByteArray name = qgetenv("UMBRAXIS_TEST_WINDOW_MANAGER");
+    if (name == "openbox")
+        return WindowManager::Openbox;
+    if (name == "mutter")
+        return WindowManager::Mutter;
+    return WindowManager::None;
+}
+
+QString nameOf(WindowManager manager)
+{
+    switch (manager) {
+    case WindowManager::Openbox:
+        return QStringLiteral("openbox");
+    case WindowManager::Mutter:
+        return QStringLiteral("mutter-x11");
+    case WindowManager::None:
+        break;
+    }
+    return QStringLiteral("no window manager");
+}
+
+void startInOwnGroup(QProcess& process, const QString& program, const QStringList& arguments)
+{
+    process.setChildProcessModifier([] { ::setsid(); });
+    process.start(program, arguments);
+}
+
+void stopGroup(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    const pid_t group = pid_t(process.processId());
+    ::kill(-group, SIGTERM);
+    if (!process.waitForFinished(5000)) {
+        ::kill(-group, SIGKILL);
+        process.waitForFinished(3000);
+    }
+    // What the group's leader left behind goes as well.
+    ::kill(-group, SIGKILL);
+}
+
+VirtualDisplay::VirtualDisplay(WindowManager manager)
+    : m_manager(manager)
 {
     for (int number = 91; number < 140 && m_name.isEmpty(); ++number) {
         if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number))
@@ -40,10 +87,47 @@ VirtualDisplay::VirtualDisplay()
     }
     if (m_name.isEmpty() && m_failure.isEmpty())
         m_failure = QStringLiteral("no free display for Xvfb");
+    if (!m_name.isEmpty() && m_manager != WindowManager::None && !startWindowManager())
+        m_name.clear();
+}
+
+bool VirtualDisplay::startWindowManager()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_name);
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    m_windowManager.setProcessEnvironment(environment);
+    m_windowManager.setProcessChannelMode(QProcess::MergedChannels);
+    m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+    if (m_manager == WindowManager::Openbox)
+        startInOwnGroup(m_windowManager, QStringLiteral("openbox"), {});
+    else
+        startInOwnGroup(m_windowManager, QStringLiteral("dbus-run-session"),
+                        {QStringLiteral("--"), QStringLiteral("mutter"), QStringLiteral("--x11"),
+                         QStringLiteral("--replace"), QStringLiteral("--sm-disable")});
+    if (!m_windowManager.waitForStarted(5000)) {
+        m_failure = nameOf(m_manager) + QStringLiteral(" cannot be started: ") + m_windowManager.errorString();
+        return false;
+    }
+    // A window manager is at work once it has announced itself on the root
+    // window.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000 && m_windowManager.state() == QProcess::Running) {
+        const QString check = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        if (check.contains(QStringLiteral("window id")))
+            return true;
+        QThread::msleep(100);
+    }
+    m_failure = nameOf(m_manager) + QStringLiteral(" did not take over the display");
+    stopGroup(m_windowManager);
+    return false;
 }
 
 VirtualDisplay::~VirtualDisplay()
 {
+    stopGroup(m_windowManager);
     if (m_server.state() != QProcess::NotRunning) {
         m_server.terminate();
         if (!m_server.waitForFinished(5000)) {
