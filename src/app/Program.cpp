@@ -70,8 +70,12 @@ int Program::run(Application& app)
 
     showSplash();
     playIntro();
+    if (m_ending)
+        return 0;
     createScreens();
     wireScreens();
+    if (m_ending)
+        return 0;
 
     centreOnScreen(*m_main);
     m_main->show();
@@ -79,6 +83,14 @@ int Program::run(Application& app)
     m_main->activateWindow();
     watchForMenu();
     return app.exec();
+}
+
+void Program::endAtOnce()
+{
+    m_ending = true;
+    if (m_logo)
+        m_logo->CutShort();
+    QCoreApplication::exit(0);
 }
 
 void Program::watchForMenu()
@@ -123,7 +135,10 @@ void Program::playIntro()
 {
     ScreenPtr<TfLogo> logo = createScreen<TfLogo>(m_services);
     centreOnScreen(*logo);
-    logo->ShowAndPlay();
+    m_logo = logo.get();
+    if (!m_ending)
+        logo->ShowAndPlay();
+    m_logo = nullptr;
     logo->hide();
     if (m_splash)
         m_splash->repaint();

@@ -29,6 +29,10 @@ public:
     // Brings the program up in its fixed order and runs it until the main
     // menu closes. Returns the program's exit code.
     int run(Application& app);
+    // Ends the program as its Exit button does, from whatever step it is in:
+    // an intro that plays is cut short, open screens close, and run()
+    // returns 0.
+    void endAtOnce();
 
     TfMain* fMain() const { return m_main.get(); }
     TfSplash* fSplash() const { return m_splash.get(); }
@@ -65,6 +69,9 @@ private:
     ScreenPtr<TfBrief> m_brief;
     ScreenPtr<TfRun> m_run;
     bool m_splashRetiring = false;
+    bool m_ending = false;
+    // The intro while it plays.
+    TfLogo* m_logo = nullptr;
 };
 
 } // namespace umbraxis

@@ -2,6 +2,7 @@
 #include "app/RealServices.h"
 #include "app/Startup.h"
 #include "platform/MediaThreads.h"
+#include "platform/TerminationSignals.h"
 #include "shell/Application.h"
 
 #include <cstdio>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
         umbraxis::nameApplication();
         umbraxis::RealServices real;
         umbraxis::Program program(real.services());
+        umbraxis::TerminationSignals ending([&program] { program.endAtOnce(); });
         code = program.run(app);
     }
     // Everything of the program's own is closed and written by now.

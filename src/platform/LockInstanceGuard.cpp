@@ -12,7 +12,30 @@
 namespace umbraxis {
 
 namespace {
+
 constexpr int kTalkTimeoutMs = 1000;
+constexpr int kMaxTokenLength = 512;
+
+// The token a desktop hands a program it starts, by which the program may
+// bring a window to the front on Wayland; a later copy passes it on to the
+// first, which has the window.
+QString activationToken()
+{
+    const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    return isPlainToken(token) ? token : QString();
+}
+
+} // namespace
+
+bool isPlainToken(const QString& token)
+{
+    if (token.isEmpty() || token.size() > kMaxTokenLength)
+        return false;
+    for (const QChar c : token) {
+        if (c.unicode() <= 0x20 || c.unicode() >= 0x7f)
+            return false;
+    }
+    return true;
 }
 
 LockInstanceGuard::LockInstanceGuard(const QString& runtimeDir)
@@ -79,10 +102,14 @@ void LockInstanceGuard::listen()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, socket, [socket] {
+            connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
                 while (socket->canReadLine()) {
-                    const QString title = QString::fromUtf8(socket->readLine()).trimmed();
-                    activateWindowTitled(title);
+                    // "<title>" or "<title>\t<activation token>"
+                    const QString line = QString::fromUtf8(socket->readLine()).trimmed();
+                    const QString token = line.section(QLatin1Char('\t'), 1);
+                    m_lastToken = isPlainToken(token) ? token : QString();
+                    ++m_requestsHeard;
+                    activateWindowTitled(line.section(QLatin1Char('\t'), 0, 0), m_lastToken);
                 }
             });
         }
@@ -95,25 +122,35 @@ void LockInstanceGuard::tellFirstCopy(const QString& socketPath, const QString& 
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(kTalkTimeoutMs))
         return;
-    socket.write(windowTitle.toUtf8() + '\n');
+    QByteArray line = windowTitle.toUtf8();
+    if (const QString token = activationToken(); !token.isEmpty())
+        line += '\t' + token.toUtf8();
+    socket.write(line + '\n');
     socket.waitForBytesWritten(kTalkTimeoutMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState)
         socket.waitForDisconnected(kTalkTimeoutMs);
 }
 
-void LockInstanceGuard::activateWindowTitled(const QString& title)
+void LockInstanceGuard::activateWindowTitled(const QString& title, const QString& token)
 {
     const auto widgets = QApplication::topLevelWidgets();
     for (QWidget* widget : widgets) {
         if (widget->windowTitle() != title || !widget->isVisible())
             continue;
+        // On Wayland the activation goes through the compositor's activation
+        // protocol, with the token the later copy was started with, where
+        // there is one (the toolkit takes it from the environment and clears
+        // it); the compositor decides.
+        const bool wayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+        if (wayland && !token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
         if (widget->isMinimized()) {
             widget->showNormal();
         } else {
             widget->raise();
-            widget->activateWindow();
         }
+        widget->activateWindow();
         return;
     }
 }

@@ -23,13 +23,18 @@ public:
 
     bool ActivatePreviousInstance(const QString& windowTitle) override;
 
+    // The activation token the latest later copy passed on (empty: none,
+    // or one that was not plain).
+    const QString& lastActivationToken() const { return m_lastToken; }
+    int requestsHeard() const { return m_requestsHeard; }
+
     QString lockPath() const;
     QString socketPath() const;
 
     // Brings the top-level window titled `title` forward: shown normally
     // when minimised, else raised and activated. Hidden windows are left
     // alone (the program is still starting).
-    static void activateWindowTitled(const QString& title);
+    static void activateWindowTitled(const QString& title, const QString& token = QString());
 
 private:
     void listen();
@@ -39,6 +44,12 @@ private:
     QString m_prefix;
     int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
+    QString m_lastToken;
+    int m_requestsHeard = 0;
 };
+
+// Whether an activation token is one line of visible ASCII of sensible
+// length, as desktops make them; anything else is not passed on.
+bool isPlainToken(const QString& token);
 
 } // namespace umbraxis

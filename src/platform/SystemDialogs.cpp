@@ -39,4 +39,9 @@ void QtDesktop::setWaitCursor(bool on)
         QGuiApplication::restoreOverrideCursor();
 }
 
+bool QtDesktop::placesWindowsItself() const
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace umbraxis

@@ -16,6 +16,7 @@ public:
     ~QtDesktop() override;
     void beep() override;
     void setWaitCursor(bool on) override;
+    bool placesWindowsItself() const override;
 
 private:
     bool m_waiting = false;

@@ -63,7 +63,7 @@ void TfLogo::ShowAndPlay()
     QElapsedTimer clock;
     clock.start();
     QElapsedTimer exposed;
-    while (!m_activated && clock.elapsed() < ShowingMs) {
+    while (!m_activated && !m_cutShort && clock.elapsed() < ShowingMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         const QWindow* window = windowHandle();
         if (!exposed.isValid() && window && window->isExposed())

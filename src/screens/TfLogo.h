@@ -30,6 +30,8 @@ public:
 
     // Shows the screen and plays the intro; returns when it is over.
     void ShowAndPlay();
+    // Ends the intro as a click would, for the program ending meanwhile.
+    void CutShort() { stopPlaying(); }
     bool played() const { return m_played; }
 
     std::unique_ptr<MediaPlayer> MediaPlayer1;

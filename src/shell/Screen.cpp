@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "platform/Desktop.h"
 #include "platform/PictureLoader.h"
 #include "shell/Application.h"
 #include "shell/Shell.h"
@@ -168,7 +169,9 @@ void Screen::freeButtonPictures()
 
 void Screen::PlaceOverMain()
 {
-    if (m_shell)
+    if (!isWindow())
+        move(0, 0);
+    else if (m_shell)
         move(m_shell->mainPosition());
 }
 
@@ -180,13 +183,21 @@ void Screen::UpdateWindow()
 void Screen::ShowModal()
 {
     const QPointer<QWidget> beneath = screenBeneath();
+    const bool asPage = showsAsPage();
     m_closeRequested = false;
-    setWindowModality(Qt::ApplicationModal);
-    standOver(beneath);
+    if (asPage) {
+        enterMainWindow();
+    } else {
+        setWindowModality(Qt::ApplicationModal);
+        standOver(beneath);
+    }
     shownModally().append(this);
     show();
     raise();
-    activateWindow();
+    if (asPage)
+        focusFirstControl(*this);
+    else
+        activateWindow();
     if (!m_closeRequested) {
         QEventLoop loop;
         m_loop = &loop;
@@ -197,7 +208,10 @@ void Screen::ShowModal()
     hide();
     if (beneath && beneath->isVisible()) {
         beneath->raise();
-        beneath->activateWindow();
+        if (beneath->isWindow())
+            beneath->activateWindow();
+        else
+            focusFirstControl(*beneath);
     }
 }
 
@@ -215,17 +229,47 @@ QWidget* Screen::screenBeneath() const
 
 void Screen::standOver(QWidget* beneath)
 {
-    // A screen is a child window of the one beneath it: window systems that
-    // place windows themselves put it over its parent, and every window
-    // system keeps it in front of its parent.
+    // A screen is a child window of the one beneath it: every window system
+    // keeps it in front of its parent.
     if (!beneath || beneath == this)
         return;
-    QWindow* parentWindow = beneath->windowHandle();
+    QWindow* parentWindow = beneath->window()->windowHandle();
     if (!parentWindow)
         return;
     create();
     if (QWindow* own = windowHandle())
         own->setTransientParent(parentWindow);
+}
+
+bool Screen::showsAsPage() const
+{
+    // Where the window system places windows itself, no window can be put
+    // exactly over the menu: the screens are shown inside the menu's window
+    // instead, each over the one beneath.
+    return m_services.desktop && m_services.desktop->placesWindowsItself() && m_shell && m_shell->mainWindow()
+        && m_shell->mainWindow() != this;
+}
+
+void Screen::enterMainWindow()
+{
+    QWidget* host = m_shell->mainWindow();
+    if (parentWidget() == host)
+        return;
+    setParent(host, Qt::Widget);
+}
+
+void Screen::focusFirstControl(QWidget& screen)
+{
+    // As the window system's activation does for a window: the first control
+    // that takes the focus by the Tab key gets it, else the screen itself.
+    for (QWidget* next = screen.nextInFocusChain(); next && next != &screen; next = next->nextInFocusChain()) {
+        if (screen.isAncestorOf(next) && next->isVisibleTo(&screen) && next->isEnabled()
+            && (next->focusPolicy() & Qt::TabFocus)) {
+            next->setFocus(Qt::ActiveWindowFocusReason);
+            return;
+        }
+    }
+    screen.setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void Screen::Close()
@@ -247,6 +291,22 @@ void Screen::paintEvent(QPaintEvent*)
         m_drawnBackground = QPixmap::fromImage(m_background);
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_drawnBackground);
+}
+
+void Screen::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    // A screen shown inside the menu's window keeps its clicks to itself:
+    // they never reach the menu beneath.
+    if (!isWindow())
+        event->accept();
+}
+
+void Screen::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (!isWindow())
+        event->accept();
 }
 
 void Screen::showEvent(QShowEvent* event)

@@ -119,12 +119,17 @@ protected:
     // modally, else the main screen.
     QWidget* screenBeneath() const;
     void standOver(QWidget* beneath);
+    bool showsAsPage() const;
+    void enterMainWindow();
+    static void focusFirstControl(QWidget& screen);
     // Moves the screen so that it covers the main screen exactly.
     void PlaceOverMain();
     // Paints at once every part of the screen that waits for a repaint.
     void UpdateWindow();
 
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

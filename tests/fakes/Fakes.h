@@ -64,7 +64,9 @@ class RecordingDesktop : public Desktop {
 public:
     void beep() override { ++beeps; }
     void setWaitCursor(bool on) override { waitCursor = on; changes << on; }
+    bool placesWindowsItself() const override { return placesWindows; }
     int beeps = 0;
+    bool placesWindows = false;
     bool waitCursor = false;
     QList<bool> changes;
 };

@@ -45,6 +45,31 @@ TEST(InstanceGuard, ALaterCopyBringsTheFirstCopysWindowForward)
     EXPECT_TRUE(other.isMinimized());
 }
 
+TEST(InstanceGuard, ALaterCopyPassesOnThePlainActivationTokenItWasStartedWith)
+{
+    const struct {
+        QString token;
+        bool passed;
+    } rows[] = {
+        {"umbraxis_TIME123-4.5:x", true}, {QString(512, 'a'), true}, {"", false},    {QString(513, 'a'), false},
+        {"two words", false},              {"tab\there", false},        {"caf\u00e9", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.token.left(20).toStdString());
+        EXPECT_EQ(isPlainToken(row.token), row.passed);
+        QTemporaryDir run;
+        LockInstanceGuard first(run.path());
+        ASSERT_FALSE(first.ActivatePreviousInstance("Umbraxis"));
+        qputenv("XDG_ACTIVATION_TOKEN", row.token.toUtf8());
+        LockInstanceGuard second(run.path());
+        EXPECT_TRUE(second.ActivatePreviousInstance("Umbraxis"));
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        // The first copy hears of the request from its event loop.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return first.requestsHeard() == 1; }, 3000));
+        EXPECT_EQ(first.lastActivationToken(), row.passed ? row.token : QString());
+    }
+}
+
 TEST(InstanceGuard, StaleFilesAndUnusableFoldersNeverBlockAStart)
 {
     QTemporaryDir run;

@@ -187,6 +187,63 @@ TEST_F(ScreenTest, ShowModalRunsUntilCloseAndReturnsToTheOpener)
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == opener.get(); }, 1000));
 }
 
+TEST_F(ScreenTest, ScreensStandOverTheScreenBeneathAsItsChildOrInsideTheMenusWindow)
+{
+    // Where the program places its windows, a screen is a window of its own,
+    // the child of the one beneath; where the window system places them, it
+    // is shown inside the menu's window, over whatever stands there.
+    for (const bool systemPlaces : {false, true}) {
+        SCOPED_TRACE(systemPlaces);
+        desktop.placesWindows = systemPlaces;
+        auto menu = createScreen<ProbeScreen>(services, shell.get(), log);
+        shell->setMainWindow(menu.get());
+        menu->show();
+        auto first = createScreen<ProbeScreen>(services, shell.get(), log);
+        auto second = createScreen<ProbeScreen>(services, shell.get(), log);
+        first->onShow = [&] { first->place(); };
+        second->onShow = [&] { second->place(); };
+        int pressesOnMenu = 0;
+        struct Counter : QObject {
+            int* count;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                *count += event->type() == QEvent::MouseButtonPress;
+                return false;
+            }
+        } counter;
+        counter.count = &pressesOnMenu;
+        menu->installEventFilter(&counter);
+
+        bool checked = false;
+        QTimer::singleShot(0, first.get(), [&] {
+            QTimer::singleShot(0, second.get(), [&] {
+                if (systemPlaces) {
+                    EXPECT_EQ(second->parentWidget(), menu.get());
+                    EXPECT_EQ(second->pos(), QPoint(0, 0));
+                    QTest::mouseClick(second.get(), Qt::LeftButton, {}, QPoint(150, 80));
+                    EXPECT_EQ(pressesOnMenu, 0) << "a click on the screen reached the menu";
+                } else {
+                    EXPECT_TRUE(second->isWindow());
+                    EXPECT_EQ(second->pos(), mainAt);
+                    ASSERT_TRUE(second->windowHandle() && first->windowHandle());
+                    EXPECT_EQ(second->windowHandle()->transientParent(), first->windowHandle());
+                }
+                checked = true;
+                second->Close();
+            });
+            second->ShowModal();
+            if (systemPlaces)
+                EXPECT_TRUE(first->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == first.get());
+            first->Close();
+        });
+        first->ShowModal();
+        EXPECT_TRUE(checked);
+        EXPECT_FALSE(first->isVisible());
+        EXPECT_FALSE(second->isVisible());
+        shell->setMainWindow(nullptr);
+    }
+}
+
 TEST_F(ScreenTest, CloseDuringTheShowHandlerEndsTheShowingAtOnce)
 {
     auto screen = createScreen<ProbeScreen>(services, shell.get(), log);
