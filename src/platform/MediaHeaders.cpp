@@ -296,6 +296,104 @@ MediaHeaderResult readAviHeader(QIODevice& device)
     return {true, header, {}};
 }
 
+namespace {
+
+// The number of the first sound stream and its format, from the header list.
+std::optional<std::pair<int, QByteArray>> aviSoundStream(QIODevice& device, const Chunk& hdrlList)
+{
+    ChunkWalker hdrl(device, hdrlList.data + 4, hdrlList.data + hdrlList.available);
+    Chunk item;
+    int number = 0;
+    while (hdrl.next(item)) {
+        if (item.id != fourcc("LIST") || item.available < 4 || u32(hdrl.read(item, 4), 0) != fourcc("strl"))
+            continue;
+        ChunkWalker strl(device, item.data + 4, item.data + item.available);
+        QByteArray strh;
+        QByteArray strf;
+        Chunk part;
+        while (strl.next(part)) {
+            if (part.id == fourcc("strh") && strh.isEmpty())
+                strh = strl.read(part, 56);
+            else if (part.id == fourcc("strf") && strf.isEmpty())
+                strf = strl.read(part, 1024);
+        }
+        if (strh.size() >= 8 && u32(strh, 0) == fourcc("auds") && strf.size() >= 16)
+            return std::make_pair(number, strf);
+        if (++number > 99)
+            break;
+    }
+    return std::nullopt;
+}
+
+// Appends the data of the chunks `id` below `begin`..`end` (and in its 'rec '
+// lists) to `sound`, up to `limit` bytes; `depth` bounds the nesting.
+void collectChunks(QIODevice& device, qint64 begin, qint64 end, quint32 id, QByteArray& sound, qint64 limit,
+                   int depth = 0)
+{
+    ChunkWalker walker(device, begin, end);
+    Chunk chunk;
+    while (sound.size() < limit && walker.next(chunk)) {
+        if (chunk.id == id) {
+            sound += walker.read(chunk, limit - sound.size());
+        } else if (chunk.id == fourcc("LIST") && depth < 4 && chunk.available >= 4
+                   && u32(walker.read(chunk, 4), 0) == fourcc("rec ")) {
+            collectChunks(device, chunk.data + 4, chunk.data + chunk.available, id, sound, limit, depth + 1);
+        }
+    }
+}
+
+void putU32(QByteArray& out, quint32 value)
+{
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, 4);
+}
+
+} // namespace
+
+std::optional<QByteArray> aviSoundTrackAsWave(QIODevice& device, qint64 limitBytes)
+{
+    if (!readRiff(device, fourcc("AVI ")))
+        return std::nullopt;
+    std::optional<std::pair<int, QByteArray>> stream;
+    QByteArray sound;
+    ChunkWalker top(device, 12, device.size());
+    Chunk chunk;
+    while (top.next(chunk)) {
+        if (chunk.id != fourcc("LIST") || chunk.available < 4)
+            continue;
+        const quint32 type = u32(top.read(chunk, 4), 0);
+        if (type == fourcc("hdrl") && !stream) {
+            stream = aviSoundStream(device, chunk);
+            if (!stream)
+                return std::nullopt;
+        } else if (type == fourcc("movi") && stream) {
+            // The stream's chunks are named by its number: "01wb".
+            const quint32 id = quint32('0' + stream->first / 10) | quint32('0' + stream->first % 10) << 8
+                | quint32('w') << 16 | quint32('b') << 24;
+            collectChunks(device, chunk.data + 4, chunk.data + chunk.available, id, sound, limitBytes);
+            break;
+        }
+    }
+    if (!stream || sound.isEmpty())
+        return std::nullopt;
+    const QByteArray& format = stream->second;
+    QByteArray wave("RIFF");
+    putU32(wave, 0);
+    wave += "WAVEfmt ";
+    putU32(wave, quint32(format.size()));
+    wave += format;
+    if (format.size() % 2)
+        wave += '\0';
+    wave += "data";
+    putU32(wave, quint32(sound.size()));
+    wave += sound;
+    if (sound.size() % 2)
+        wave += '\0';
+    qToLittleEndian(quint32(wave.size() - 8), wave.data() + 4);
+    return wave;
+}
+
 std::optional<MediaKind> mediaKindForPath(const QString& programPath)
 {
     const qsizetype slash = std::max(programPath.lastIndexOf(QLatin1Char('\\')),

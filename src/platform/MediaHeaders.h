@@ -47,6 +47,12 @@ MediaHeaderResult readWaveHeader(QIODevice& device);
 // video stream must be Cinepak, MS Video 1, MS RLE, MJPEG or uncompressed.
 MediaHeaderResult readAviHeader(QIODevice& device);
 
+// The first sound stream of a RIFF AVI file as a complete RIFF WAVE file in
+// memory (the stream's own format, its chunks in file order), for the
+// program's own sound path; none when the video has no sound stream or the
+// stream holds nothing. At most `limitBytes` of sound are taken.
+std::optional<QByteArray> aviSoundTrackAsWave(QIODevice& device, qint64 limitBytes = 64 << 20);
+
 // The kind of device a program path ("sounds\\cue.wav", "logo.avi") opens,
 // chosen by its extension; none for other extensions.
 std::optional<MediaKind> mediaKindForPath(const QString& programPath);

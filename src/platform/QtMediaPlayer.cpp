@@ -12,6 +12,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <limits>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace umbraxis {
@@ -24,8 +26,41 @@ constexpr qint64 StallMs = 3000;
 // the most while it is far from it.
 constexpr int PollMs = 10;
 constexpr qint64 FarPollMs = 250;
+// How often a video's sound track, waiting for the first picture, looks for
+// it, and how long it waits at the most.
+constexpr int TrackLookMs = 5;
+constexpr qint64 TrackWaitMs = 1000;
 // How often a wait for closed decoders looks at them.
 constexpr unsigned long ReleaseLookMs = 5;
+
+// The sound track of the video open on `fd`, decoded for the program's own
+// sound path; null when there is none or it is in an encoding the program's
+// decoder cannot read.
+std::unique_ptr<WaveOutput> decodeSoundTrack(int fd)
+{
+    QFile file;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        return nullptr;
+    const std::optional<QByteArray> wave = aviSoundTrackAsWave(file);
+    file.close();
+    if (!wave)
+        return nullptr;
+    const int memory = ::memfd_create("umbraxis-sound-track", MFD_CLOEXEC);
+    if (memory < 0)
+        return nullptr;
+    qsizetype written = 0;
+    while (written < wave->size()) {
+        const ssize_t n = ::write(memory, wave->constData() + written, size_t(wave->size() - written));
+        if (n <= 0) {
+            ::close(memory);
+            return nullptr;
+        }
+        written += n;
+    }
+    ::lseek(memory, 0, SEEK_SET);
+    // The decoder closes the descriptor.
+    return WaveOutput::decode(memory, std::numeric_limits<qint64>::max());
+}
 
 QString defaultResolve(const QString& programPath)
 {
@@ -44,6 +79,24 @@ QtMediaPlayer::QtMediaPlayer(MediaPathResolver resolver)
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_endTimer, &QTimer::timeout, [this] { endTimerFired(); });
+    m_trackTimer.setInterval(TrackLookMs);
+    m_trackTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_trackTimer, &QTimer::timeout, [this] { startTrackWithPictures(); });
+}
+
+void QtMediaPlayer::startTrackWithPictures()
+{
+    // The sound track sets out with the first new picture, so that the two
+    // begin together; a decoder that shows nothing for a second is not
+    // waited for.
+    if (!m_track || !m_video) {
+        m_trackTimer.stop();
+        return;
+    }
+    if (m_video->framesDelivered() <= m_trackFramesAt && now() - m_trackAskedAt < TrackWaitMs)
+        return;
+    m_trackTimer.stop();
+    m_track->start(m_playFrom);
 }
 
 VideoSurface* QtMediaPlayer::videoWidget() const
@@ -202,6 +255,11 @@ void QtMediaPlayer::started(qint64 fromMs)
         m_lastPlayed = -1;
         m_lastProgressAt = now();
         m_video->play(fromMs);
+        if (m_track) {
+            m_trackFramesAt = m_video->framesDelivered();
+            m_trackAskedAt = now();
+            m_trackTimer.start();
+        }
     }
     m_endTimer.start(int(followsDevice() ? devicePollMs() : std::max<qint64>(m_transport.remaining(), 0)));
 }
@@ -244,6 +302,9 @@ void QtMediaPlayer::halted(qint64 atMs)
     }
     if (m_video)
         m_video->pause();
+    m_trackTimer.stop();
+    if (m_track)
+        m_track->halt();
 }
 
 void QtMediaPlayer::carryOutHalt()
@@ -290,8 +351,14 @@ void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int f
         m_clockStandsIn = !m_wave;
         return;
     }
+    // A video's sound track is played the way every sound of the program is,
+    // beside the decoder, so that it can never hold up or silence the sound
+    // that follows it. A track the program cannot decode itself is left to
+    // the video decoder.
+    if (audioDevice)
+        m_track = decodeSoundTrack(fd);
     ::close(fd);
-    m_video = std::make_unique<VideoPipeline>(hostPath, audioDevice);
+    m_video = std::make_unique<VideoPipeline>(hostPath, audioDevice && !m_track);
     placeVideo();
 }
 
@@ -300,6 +367,8 @@ void QtMediaPlayer::destroyBackend()
     m_endTimer.stop();
     // The decoder is taken down in its own thread; this does not wait.
     m_video.reset();
+    m_trackTimer.stop();
+    m_track.reset();
     m_haltPending = false;
     m_wave.reset();
     m_clockStandsIn = false;

@@ -66,6 +66,9 @@ public:
     // The decoded sound behind the open device, or null when the sound plays
     // silently.
     const WaveOutput* wave() const { return m_wave.get(); }
+    // A video's sound track, decoded and played beside the video; null when
+    // the video has none or the video decoder plays it.
+    const WaveOutput* soundTrack() const { return m_track.get(); }
     // The device of the current play failed, and the clock times it.
     bool clockStandsIn() const { return m_clockStandsIn; }
     // The widget the video is drawn in, or null.
@@ -95,6 +98,7 @@ private:
     void destroyBackend();
     void placeVideo();
     void endTimerFired();
+    void startTrackWithPictures();
 
     MediaPathResolver m_resolver;
     QString m_fileName;
@@ -111,6 +115,10 @@ private:
     bool m_haltPending = false;
     qint64 m_haltedAt = 0;
     std::unique_ptr<VideoPipeline> m_video;
+    std::unique_ptr<WaveOutput> m_track;
+    QTimer m_trackTimer;
+    int m_trackFramesAt = 0;
+    qint64 m_trackAskedAt = 0;
     QPointer<QWidget> m_display;
     QPointer<VideoSurface> m_surface;
     QRect m_displayRect;

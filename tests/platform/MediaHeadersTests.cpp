@@ -1,5 +1,6 @@
 #include "MediaPlayerFixtures.h"
 
+#include "cdgen/AviWriter.h"
 #include "platform/MediaHeaders.h"
 
 #include <QBuffer>
@@ -193,6 +194,58 @@ TEST(MediaHeadersTest, AviLengthsAndCodecs)
     };
     for (const HeaderRow& row : rows)
         check(row, MediaKind::Video);
+}
+
+TEST(MediaHeadersTest, AVideosSoundTrackBecomesAWaveOfItsOwnFormat)
+{
+    QList<QImage> frames(6, QImage(16, 16, QImage::Format_RGB32));
+    for (QImage& frame : frames)
+        frame.fill(Qt::darkRed);
+    AviSoundTrack track;
+    track.sampleRate = 11025;
+    for (int i = 0; i < 4410; ++i)
+        track.samples.append(char(128 + (i % 50)));
+    const QByteArray withSound = encodeMjpegAvi(frames, 15, 80, &track);
+    const struct {
+        const char* name;
+        QByteArray video;
+        qint64 frames; // -1: no sound track
+    } rows[] = {
+        {"whole", withSound, 4410},
+        {"cut off in the middle", withSound.left(withSound.size() / 2), -2},
+        {"no sound stream", encodeMjpegAvi(frames, 15, 80), -1},
+        {"header list only", withSound.left(withSound.indexOf("movi")), -1},
+        {"a WAVE file", pcmWave(1, 8000, 8, 800), -1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QByteArray copy = row.video;
+        QBuffer buffer(&copy);
+        buffer.open(QIODevice::ReadOnly);
+        const std::optional<QByteArray> wave = aviSoundTrackAsWave(buffer);
+        if (row.frames == -1) {
+            EXPECT_FALSE(wave);
+            continue;
+        }
+        ASSERT_TRUE(wave);
+        const MediaHeaderResult header = parse(*wave, MediaKind::Wave);
+        ASSERT_TRUE(header.ok) << header.error.toStdString();
+        EXPECT_EQ(header.header.format, "PCM");
+        EXPECT_EQ(header.header.sampleRate, 11025);
+        EXPECT_EQ(header.header.bitsPerSample, 8);
+        if (row.frames > 0) {
+            EXPECT_EQ(header.header.frames, row.frames);
+            EXPECT_TRUE(wave->endsWith(track.samples.right(100))) << "the chunks in file order";
+        } else {
+            EXPECT_GT(header.header.frames, 0);
+            EXPECT_LT(header.header.frames, 4410);
+        }
+    }
+    // A limit bounds what is taken, whatever the file holds.
+    QByteArray copy = withSound;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    EXPECT_EQ(parse(*aviSoundTrackAsWave(buffer, 1000), MediaKind::Wave).header.frames, 1000);
 }
 
 TEST(MediaHeadersTest, DeviceKindFollowsTheExtension)

@@ -1,7 +1,9 @@
 // Sounds played through the real player are heard, whole, on a real sound
 // server.
 
+#include "cdgen/AviWriter.h"
 #include "platform/QtMediaPlayer.h"
+#include "platform/VideoPipeline.h"
 #include "sound/SoundWorld.h"
 
 #include <QDir>
@@ -242,6 +244,35 @@ TEST_F(WavePlaybackTest, ASoundTheDecoderRefusesIsTimedAndReportsFailure)
     EXPECT_GE(clock.elapsed() + 5, m_player->length());
     EXPECT_TRUE(QTest::qWaitFor([this] { return !m_notifications.isEmpty(); }, 1000));
     EXPECT_EQ(m_notifications, QList<MediaNotify>{MediaNotify::Failure});
+}
+
+TEST_F(WavePlaybackTest, AVideosSoundTrackIsHeardWithItsPicturesAndStopsWithThem)
+{
+    QList<QImage> frames(30, QImage(32, 24, QImage::Format_RGB32));
+    for (QImage& frame : frames)
+        frame.fill(Qt::darkBlue);
+    AviSoundTrack track;
+    for (int i = 0; i < 2 * track.sampleRate; ++i)
+        track.samples.append(char(i % 40 < 20 ? 228 : 28));
+    write(QStringLiteral("intro.avi"), encodeMjpegAvi(frames, 15, 80, &track));
+    SoundRecorder recorder(*soundServer);
+    m_player->setFileName(QStringLiteral("intro.avi"));
+    m_player->open();
+    ASSERT_NE(m_player->soundTrack(), nullptr) << "the program plays the track itself";
+    const qint64 playedAt = recorder.mark();
+    m_player->play();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_player->position() >= 600; }, 5000));
+    const int shownBeforeSound = m_player->pipeline()->framesDelivered();
+    const qint64 stoppedAt = recorder.mark();
+    m_player->stop();
+    QTest::qWait(600);
+    const QByteArray heard = recorder.stop();
+    const qint64 from = playedAt / 4 * 4;
+    const Audibility sound = measureAudibility(heard.mid(from), SoundRecorder::Rate, SoundRecorder::Channels);
+    const qint64 stopMs = (stoppedAt - from) / 4 * 1000 / SoundRecorder::Rate;
+    EXPECT_GT(shownBeforeSound, 0);
+    EXPECT_GE(sound.audibleMs, 400) << "the track was not heard while the pictures played";
+    EXPECT_LE(sound.lastMs, stopMs + 150) << "the track went on after the stop";
 }
 
 } // namespace

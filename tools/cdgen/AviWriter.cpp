@@ -19,7 +19,8 @@ QByteArray encodeJpeg(const QImage& frame, int quality)
     return jpeg;
 }
 
-QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int jpegQuality)
+QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int jpegQuality,
+                          const AviSoundTrack* sound)
 {
     if (frames.isEmpty() || framesPerSecond <= 0)
         throw AppError(QStringLiteral("A video needs at least one frame and a positive frame rate"));
@@ -53,10 +54,10 @@ QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int 
     out.u32(microSecPerFrame);
     out.u32(maxBytesPerSec);
     out.u32(0);
-    out.u32(0x10); // AVIF_HASINDEX
+    out.u32(0x110); // AVIF_HASINDEX | AVIF_ISINTERLEAVED
     out.u32(frameCount);
     out.u32(0);
-    out.u32(1);
+    out.u32(sound ? 2 : 1);
     out.u32(largest + 8);
     out.u32(quint32(size.width()));
     out.u32(quint32(size.height()));
@@ -103,6 +104,50 @@ QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int 
     out.u32(0);
 
     out.patchU32(strlSize, quint32(out.size() - strlSize - 4));
+
+    // The sound of frame i: the samples from i/fps to (i+1)/fps seconds.
+    auto soundOfFrame = [&](int i) {
+        if (!sound)
+            return QByteArray();
+        const qint64 from = qint64(i) * sound->sampleRate / framesPerSecond;
+        const qint64 to = i + 1 == int(frameCount) ? sound->samples.size()
+                                                   : qint64(i + 1) * sound->sampleRate / framesPerSecond;
+        return sound->samples.mid(std::min<qint64>(from, sound->samples.size()), std::max<qint64>(to - from, 0));
+    };
+    if (sound) {
+        out.bytes("LIST");
+        const qsizetype audioSize = out.size();
+        out.u32(0);
+        out.bytes("strl");
+        out.bytes("strh");
+        out.u32(56);
+        out.bytes("auds");
+        out.u32(0);
+        out.u32(0);
+        out.u16(0);
+        out.u16(0);
+        out.u32(0);
+        out.u32(1);                               // scale
+        out.u32(quint32(sound->sampleRate));      // rate: samples per second
+        out.u32(0);                               // start
+        out.u32(quint32(sound->samples.size()));  // length in samples
+        out.u32(quint32(sound->sampleRate / framesPerSecond + 2));
+        out.u32(0xFFFFFFFFu);
+        out.u32(1);                               // sample size
+        out.u16(0);
+        out.u16(0);
+        out.u16(0);
+        out.u16(0);
+        out.bytes("strf");
+        out.u32(16);
+        out.u16(1);                               // PCM
+        out.u16(1);                               // mono
+        out.u32(quint32(sound->sampleRate));
+        out.u32(quint32(sound->sampleRate));      // bytes per second
+        out.u16(1);                               // block align
+        out.u16(8);                               // bits per sample
+        out.patchU32(audioSize, quint32(out.size() - audioSize - 4));
+    }
     out.patchU32(hdrlSize, quint32(out.size() - hdrlSize - 4));
 
     out.bytes("LIST");
@@ -110,24 +155,34 @@ QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int 
     out.u32(0);
     const qsizetype moviStart = out.size();
     out.bytes("movi");
-    QList<quint32> offsets;
-    for (const QByteArray& jpeg : jpegs) {
-        offsets.append(quint32(out.size() - moviStart));
-        out.bytes("00dc");
-        out.u32(quint32(jpeg.size()));
-        out.bytes(jpeg);
-        if (jpeg.size() % 2)
+    struct IndexEntry {
+        const char* id;
+        quint32 offset;
+        quint32 size;
+    };
+    QList<IndexEntry> index;
+    auto chunk = [&](const char* id, const QByteArray& data) {
+        index.append({id, quint32(out.size() - moviStart), quint32(data.size())});
+        out.bytes(id);
+        out.u32(quint32(data.size()));
+        out.bytes(data);
+        if (data.size() % 2)
             out.u8(0);
+    };
+    for (int i = 0; i < jpegs.size(); ++i) {
+        if (sound)
+            chunk("01wb", soundOfFrame(i));
+        chunk("00dc", jpegs[i]);
     }
     out.patchU32(moviSize, quint32(out.size() - moviSize - 4));
 
     out.bytes("idx1");
-    out.u32(quint32(16 * jpegs.size()));
-    for (int i = 0; i < jpegs.size(); ++i) {
-        out.bytes("00dc");
+    out.u32(quint32(16 * index.size()));
+    for (const IndexEntry& entry : index) {
+        out.bytes(entry.id);
         out.u32(0x10); // AVIIF_KEYFRAME
-        out.u32(offsets[i]);
-        out.u32(quint32(jpegs[i].size()));
+        out.u32(entry.offset);
+        out.u32(entry.size);
     }
     out.patchU32(4, quint32(out.size() - 8));
     return out.data();

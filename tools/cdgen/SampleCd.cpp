@@ -28,18 +28,24 @@ void writeFileAtomically(const QString& path, const QByteArray& data)
         throw AppError(formatMessage(QStringLiteral("Cannot create file %s"), path));
 }
 
-QByteArray logoVideo()
+QByteArray logoVideo(bool withSound)
 {
     const QSize size(320, 240);
     const int frames = int(std::lround(kLogoSeconds * kLogoFramesPerSecond));
     QList<QImage> images;
     for (int i = 0; i < frames; ++i)
         images.append(drawLogoFrame(size, double(i) / kLogoFramesPerSecond, kLogoSeconds));
-    return encodeMjpegAvi(images, kLogoFramesPerSecond, 88);
+    if (!withSound)
+        return encodeMjpegAvi(images, kLogoFramesPerSecond, 88);
+    AviSoundTrack track;
+    track.sampleRate = 11025;
+    track.samples = synthIntroSoundTrack(track.sampleRate, kLogoSeconds);
+    return encodeMjpegAvi(images, kLogoFramesPerSecond, 88, &track);
 }
 
-void writeSampleCd(const QString& root)
+void writeSampleCd(const QString& root, CdVariant variant)
 {
+    const bool oldSounds = variant == CdVariant::IntroWithSoundTrack;
     const QDir cd(root);
     auto put = [&cd](const QString& relative, const QByteArray& data) {
         writeFileAtomically(cd.filePath(relative), data);
@@ -52,9 +58,9 @@ void writeSampleCd(const QString& root)
     put(QStringLiteral("logo.bmp"),
         encodeBmp(quantise(drawLogoFrame(QSize(320, 240), kLogoSeconds - 0.6, kLogoSeconds), palette),
                   BmpFlavour::Indexed8));
-    put(QStringLiteral("logo.avi"), logoVideo());
+    put(QStringLiteral("logo.avi"), logoVideo(oldSounds));
 
-    for (const CdSound& sound : synthesiseCdSounds())
+    for (const CdSound& sound : synthesiseCdSounds(oldSounds ? SoundQuality::EightBit11k : SoundQuality::Standard))
         put(sound.path, encodeWav(sound.samples, sound.format));
 
     put(QStringLiteral("text/tips.txt"), crlfText(tipLines()));

@@ -332,12 +332,13 @@ QVector<qint16> synthMarchLoop(int rate, double* seconds)
     return toSamples(out, 0.85, false);
 }
 
-QList<CdSound> synthesiseCdSounds()
+QList<CdSound> synthesiseCdSounds(SoundQuality quality)
 {
-    const int rate = 22050;
+    const bool low = quality == SoundQuality::EightBit11k;
+    const int rate = low ? 11025 : 22050;
     QList<CdSound> sounds;
     WavFormat pcm16;
-    pcm16.encoding = WavEncoding::Pcm16;
+    pcm16.encoding = low ? WavEncoding::Pcm8 : WavEncoding::Pcm16;
     pcm16.sampleRate = rate;
     sounds.append({QStringLiteral("sounds/guncock.wav"), synthGunCock(rate), pcm16});
     sounds.append({QStringLiteral("sounds/ric3.wav"), synthRicochet(rate), pcm16});
@@ -349,6 +350,25 @@ QList<CdSound> synthesiseCdSounds()
     sounds.append({QStringLiteral("sounds/talk.wav"), synthRadioChirp(11025), radio});
     sounds.append({QStringLiteral("sounds/military.wav"), synthMarchLoop(rate), pcm16});
     return sounds;
+}
+
+QByteArray synthIntroSoundTrack(int rate, double seconds)
+{
+    // A low rumble that swells and a rising whine over it, loud all the way.
+    const int count = int(rate * seconds);
+    QByteArray track(count, char(128));
+    quint32 noise = 12345;
+    double rumble = 0;
+    for (int i = 0; i < count; ++i) {
+        const double t = double(i) / rate;
+        noise = noise * 1664525u + 1013904223u;
+        const double white = double(noise >> 8) / double(1u << 24) * 2 - 1;
+        rumble = rumble * 0.97 + white * 0.03;
+        const double whine = std::sin(2 * kPi * (300 + 120 * t) * t);
+        const double value = 0.55 * rumble * 8 + 0.35 * whine;
+        track[i] = char(std::clamp(int(std::lround(128 + 110 * std::clamp(value, -1.0, 1.0))), 0, 255));
+    }
+    return track;
 }
 
 } // namespace umbraxis

@@ -15,8 +15,18 @@ struct CdSound {
     WavFormat format;
 };
 
+enum class SoundQuality {
+    // 16-bit at 22050 Hz (the radio chirp 8-bit at 11025 Hz).
+    Standard,
+    // Every sound unsigned 8-bit at 11025 Hz, as the oldest discs had them.
+    EightBit11k,
+};
+
 // The five cues and the briefing's march loop.
-QList<CdSound> synthesiseCdSounds();
+QList<CdSound> synthesiseCdSounds(SoundQuality quality = SoundQuality::Standard);
+
+// A sound track for the logo intro: unsigned 8-bit mono PCM, loud throughout.
+QByteArray synthIntroSoundTrack(int rate, double seconds);
 
 QVector<qint16> synthGunCock(int rate);
 QVector<qint16> synthRicochet(int rate);

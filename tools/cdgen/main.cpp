@@ -10,7 +10,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: cdgen <cd-folder>\n       cdgen --demo <demo-folder> <cd-folder>\n");
+    std::fprintf(stderr, "usage: cdgen <cd-folder>\n       cdgen --intro-sound <cd-folder>\n"
+                         "       cdgen --demo <demo-folder> <cd-folder>\n");
     return 2;
 }
 
@@ -26,6 +27,10 @@ int main(int argc, char** argv)
     try {
         if (args.size() == 1 && !args[0].startsWith(QLatin1String("--"))) {
             umbraxis::writeSampleCd(args[0]);
+            return 0;
+        }
+        if (args.size() == 2 && args[0] == QLatin1String("--intro-sound")) {
+            umbraxis::writeSampleCd(args[1], umbraxis::CdVariant::IntroWithSoundTrack);
             return 0;
         }
         if (args.size() == 3 && args[0] == QLatin1String("--demo")) {
