@@ -1,3 +1,4 @@
+#include "app/CdStart.h"
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     {
         umbraxis::Application app(argc, argv);
         umbraxis::nameApplication();
+        if (!umbraxis::enterCdRoot())
+            return 0;
         umbraxis::RealServices real;
         umbraxis::Program program(real.services());
         code = program.run(app);
