@@ -64,6 +64,8 @@ void TfInsertCd::createControls()
     lText->setWordWrap(true);
 
     lReason = new QLabel(this);
+    // It shows a folder's name, which must never be taken for markup.
+    lReason->setTextFormat(Qt::PlainText);
     lReason->setWordWrap(true);
     lReason->setStyleSheet(QStringLiteral("color: #b00020;"));
     lReason->setTextInteractionFlags(Qt::TextSelectableByMouse);

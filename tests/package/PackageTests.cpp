@@ -137,9 +137,8 @@ TEST_F(PackageTest, HoldsTheProgramItsMenuEntryIconsMetainfoAndManualPage)
     QStringList names;
     for (const QString& item : depends.out.split(',', Qt::SkipEmptyParts))
         names << item.trimmed().section(' ', 0, 0);
-    for (const char* needed : {"libc6", "libqt6core6", "libqt6widgets6", "libqt6multimedia6", "libqt6multimediawidgets6",
-                               "libsndfile1", "gstreamer1.0-plugins-base", "gstreamer1.0-plugins-good",
-                               "gstreamer1.0-plugins-bad", "gstreamer1.0-libav", "gstreamer1.0-pulseaudio",
+    for (const char* needed : {"libc6", "libqt6core6", "libqt6widgets6", "libqt6multimedia6", "libsndfile1",
+                               "gstreamer1.0-plugins-base", "gstreamer1.0-plugins-good", "gstreamer1.0-plugins-bad", "gstreamer1.0-libav", "gstreamer1.0-pulseaudio",
                                "fonts-liberation", "qt6-qpa-plugins", "qt6-wayland"}) {
         EXPECT_TRUE(names.contains(needed)) << needed << " missing from: " << depends.out.toStdString();
     }
@@ -170,7 +169,7 @@ TEST_F(PackageTest, TheMenuEntryAndTheMetainfoPassTheirValidatorsAndTheIconsAreD
         const QImage icon(package().path(QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
         ASSERT_EQ(icon.size(), QSize(size, size));
         ASSERT_TRUE(icon.hasAlphaChannel());
-        EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0) << "the corners are rounded off";
+        EXPECT_LT(qAlpha(icon.pixel(0, 0)), 8) << "the corners are rounded off";
         EXPECT_EQ(qAlpha(icon.pixel(size / 2, size / 2)), 255);
         QSet<QRgb> colours;
         for (int y = 0; y < size; ++y)

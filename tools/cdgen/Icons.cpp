@@ -44,24 +44,39 @@ QImage drawAppIcon(int size)
                 rivet(p, at * u, 7 * u);
     }
 
-    // Rounded corners, and a dark rim around the plate.
-    const qreal radius = 40 * u;
-    QPainterPath outline;
-    outline.addRoundedRect(QRectF(2 * u, 2 * u, n - 4 * u, n - 4 * u), radius, radius);
+    // Rounded corners with a dark rim. The corners are cut once more at the
+    // final size, so that a reduced icon keeps them clear.
+    auto outline = [](qreal side) {
+        const qreal k = side / 256.0;
+        QPainterPath path;
+        path.addRoundedRect(QRectF(2 * k, 2 * k, side - 4 * k, side - 4 * k), 40 * k, 40 * k);
+        return path;
+    };
     QImage icon(n, n, QImage::Format_ARGB32_Premultiplied);
     icon.fill(Qt::transparent);
     {
         QPainter p(&icon);
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.setClipPath(outline);
+        p.setClipPath(outline(n));
         p.drawImage(0, 0, canvas);
         p.setClipping(false);
         p.setPen(QPen(QColor(12, 8, 6), std::max(1.0, 4.0 * u)));
         p.setBrush(Qt::NoBrush);
-        p.drawPath(outline);
+        p.drawPath(outline(n));
     }
-    if (scale > 1)
+    if (scale > 1) {
         icon = icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QImage mask(size, size, QImage::Format_ARGB32_Premultiplied);
+        mask.fill(Qt::transparent);
+        {
+            QPainter p(&mask);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.fillPath(outline(size), Qt::black);
+        }
+        QPainter p(&icon);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        p.drawImage(0, 0, mask);
+    }
     return icon.convertToFormat(QImage::Format_ARGB32);
 }
 
