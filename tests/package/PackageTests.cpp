@@ -309,6 +309,9 @@ TEST_F(PackagedProgram, FromTheMenuItFindsTheCdUnderMediaAndInstallsFromIt)
     const QStringList windows = waitForWindows("Umbraxis", 30000);
     ASSERT_EQ(windows.size(), 1) << "the main menu did not appear";
     EXPECT_EQ(geometryOf(windows.first()).size(), QSize(640, 480));
+    // The desktop ties the window to its menu entry by its class.
+    const QString wmClass = display.run("xprop", {"-id", windows.first(), "WM_CLASS"});
+    EXPECT_TRUE(wmClass.contains('"' + desktopValue("StartupWMClass") + '"')) << wmClass.toStdString();
     QThread::msleep(500);
     const QImage menu = screenshot(windows.first(), "menu-entry-start");
     ASSERT_FALSE(menu.isNull());
