@@ -27,15 +27,9 @@ public:
         return table;
     }
     bool isRemovable(const QString&) const override { return false; }
-    bool enter(const QString& folder) override
-    {
-        entered = folder;
-        return CdFinder::enter(folder);
-    }
 
     QByteArray table;
     mutable int tableReads = 0;
-    QString entered;
 };
 
 QByteArray discAt(const QString& point)
