@@ -1,3 +1,4 @@
+#include "app/CdStart.h"
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
     {
         umbraxis::Application app(argc, argv);
         umbraxis::nameApplication();
+        if (!umbraxis::enterCdRoot())
+            return 0;
         umbraxis::RealServices real;
         umbraxis::Program program(real.services());
         umbraxis::TerminationSignals ending([&program] { program.endAtOnce(); });

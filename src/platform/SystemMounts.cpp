@@ -32,7 +32,9 @@ std::string parentOf(const std::string& path)
     return path.substr(0, slash);
 }
 
-bool isSystemType(const std::string& type)
+} // namespace
+
+bool isSystemMountType(const std::string& type)
 {
     static const std::unordered_set<std::string> types = {
         // the kernel's own
@@ -44,23 +46,34 @@ bool isSystemType(const std::string& type)
     return types.count(type) > 0 || type.rfind("fuse.", 0) == 0;
 }
 
-} // namespace
+std::vector<MountEntry> mountEntries(const QByteArray& mountInfo)
+{
+    // id parent major:minor root point options [optional fields...] - type source super-options
+    std::vector<MountEntry> entries;
+    for (const QByteArray& line : mountInfo.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf(QByteArray("-"));
+        if (fields.size() < 5 || dash < 5 || dash + 1 >= fields.size())
+            continue;
+        MountEntry entry;
+        entry.root = unescapeMountField(fields[3].toStdString());
+        entry.point = unescapeMountField(fields[4].toStdString());
+        entry.type = fields[dash + 1].toStdString();
+        if (dash + 2 < fields.size())
+            entry.source = unescapeMountField(fields[dash + 2].toStdString());
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
 
 SystemMounts SystemMounts::parse(const QByteArray& mountInfo)
 {
     SystemMounts mounts;
-    for (const QByteArray& line : mountInfo.split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        const qsizetype dash = fields.indexOf(QByteArray("-"));
-        if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
+    for (const MountEntry& entry : mountEntries(mountInfo)) {
+        if (!isSystemMountType(entry.type) || entry.point == "/")
             continue;
-        if (!isSystemType(fields[dash + 1].toStdString()))
-            continue;
-        const std::string point = unescapeMountField(fields[4].toStdString());
-        if (point == "/")
-            continue;
-        mounts.points.insert(point);
-        mounts.parents.insert(parentOf(point));
+        mounts.points.insert(entry.point);
+        mounts.parents.insert(parentOf(entry.point));
     }
     return mounts;
 }

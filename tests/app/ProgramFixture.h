@@ -62,7 +62,7 @@ protected:
         program.setProcessEnvironment(environment());
         program.setWorkingDirectory(workingDirectory.isEmpty() ? binaryDir() + "/cd" : workingDirectory);
         program.setProcessChannelMode(QProcess::ForwardedChannels);
-        program.start(binaryDir() + "/src/app/umbraxis", {});
+        program.start(programPath.isEmpty() ? binaryDir() + "/src/app/umbraxis" : programPath, {});
         ASSERT_TRUE(program.waitForStarted(5000));
     }
 
@@ -175,6 +175,8 @@ protected:
     // Where the program finds its sound server, when not `sound`.
     QString soundServerAddress;
     bool skipIntro = true;
+    // The program to start, when not the one of this build.
+    QString programPath;
 };
 
 } // namespace umbraxis::testing

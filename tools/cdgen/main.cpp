@@ -1,4 +1,5 @@
 #include "cdgen/DemoWorld.h"
+#include "cdgen/Icons.h"
 #include "cdgen/SampleCd.h"
 #include "platform/AppError.h"
 
@@ -10,8 +11,13 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: cdgen <cd-folder>\n       cdgen --intro-sound <cd-folder>\n"
-                         "       cdgen --demo <demo-folder> <cd-folder>\n");
+    std::fprintf(stderr, "usage: cdgen <cd-folder>
+       cdgen --intro-sound <cd-folder>
+"
+                         "       cdgen --demo <demo-folder> <cd-folder>
+"
+                         "       cdgen --icons <folder> <icon-name>
+");
     return 2;
 }
 
@@ -35,6 +41,10 @@ int main(int argc, char** argv)
         }
         if (args.size() == 3 && args[0] == QLatin1String("--demo")) {
             umbraxis::writeDemoWorld(args[1], args[2]);
+            return 0;
+        }
+        if (args.size() == 3 && args[0] == QLatin1String("--icons")) {
+            umbraxis::writeAppIcons(args[1], args[2]);
             return 0;
         }
         return usage();

@@ -1,0 +1,29 @@
+#include "app/CdStart.h"
+
+#include "platform/CdFinder.h"
+#include "screens/TfInsertCd.h"
+
+namespace umbraxis {
+
+bool enterCdRoot(CdFinder& finder, const std::function<QString()>& askForCd)
+{
+    if (checkCdRoot(QStringLiteral(".")) == CdRootCheck::Root)
+        return true;
+    QString root = finder.findMounted();
+    if (root.isEmpty())
+        root = askForCd();
+    if (root.isEmpty())
+        return false;
+    // A folder gone since it was looked at leaves the program where it is,
+    // and every file it then misses is reported as anywhere else.
+    finder.enter(root);
+    return true;
+}
+
+bool enterCdRoot()
+{
+    CdFinder finder;
+    return enterCdRoot(finder, [&finder] { return TfInsertCd::ask(finder); });
+}
+
+} // namespace umbraxis
