@@ -2,7 +2,6 @@
 
 #include "platform/HostFileSystem.h"
 #include "platform/HostProcessStarter.h"
-#include "platform/LockInstanceGuard.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
 #include "platform/IniSettingsStore.h"
@@ -15,7 +14,6 @@ struct RealServices::Parts {
     IniSettingsStore settings;
     PictureFiles pictures{files};
     QtMediaFactory media{[this](const QString& path) { return files.toHost(path); }};
-    LockInstanceGuard instance;
     MessageErrorBox errors;
     QtDesktop desktop;
     HostProcessStarter processes{files};
@@ -29,14 +27,14 @@ void RealServices::prepareProcess()
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
 }
 
-RealServices::RealServices()
+RealServices::RealServices(InstanceGuard& instance)
     : m_parts(std::make_unique<Parts>())
 {
     m_services.settings = &m_parts->settings;
     m_services.files = &m_parts->files;
     m_services.pictures = &m_parts->pictures;
     m_services.media = &m_parts->media;
-    m_services.instance = &m_parts->instance;
+    m_services.instance = &instance;
     m_services.errors = &m_parts->errors;
     m_services.desktop = &m_parts->desktop;
     m_services.processes = &m_parts->processes;

@@ -6,13 +6,17 @@
 
 namespace umbraxis {
 
+class InstanceGuard;
+
 // The real platform services of the running program, owned in one place.
 class RealServices {
 public:
     // Settings that must be made before the application object exists.
     static void prepareProcess();
 
-    RealServices();
+    // `instance` is made before the services, so that the search for the CD
+    // can ask it first.
+    explicit RealServices(InstanceGuard& instance);
     ~RealServices();
 
     const Services& services() const { return m_services; }

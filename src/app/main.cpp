@@ -2,6 +2,7 @@
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
+#include "platform/LockInstanceGuard.h"
 #include "platform/MediaThreads.h"
 #include "platform/TerminationSignals.h"
 #include "shell/Application.h"
@@ -16,9 +17,10 @@ int main(int argc, char** argv)
     {
         umbraxis::Application app(argc, argv);
         umbraxis::nameApplication();
-        if (!umbraxis::enterCdRoot())
+        umbraxis::LockInstanceGuard instance;
+        if (!umbraxis::enterCdRoot(instance))
             return 0;
-        umbraxis::RealServices real;
+        umbraxis::RealServices real(instance);
         umbraxis::Program program(real.services());
         umbraxis::TerminationSignals ending([&program] { program.endAtOnce(); });
         code = program.run(app);

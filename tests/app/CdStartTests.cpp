@@ -94,6 +94,16 @@ TEST_F(CdStart, StartedElsewhereItMovesToTheMountedCdOrAsksForOne)
     EXPECT_FALSE(enterCdRoot(finder, [&] { ++asked; return QString(); }));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(QDir::currentPath(), at("home"));
+
+    // A copy already running is brought forward instead of asking; one
+    // started in a CD root is left to the menu's own check.
+    int othersAsked = 0;
+    EXPECT_FALSE(enterCdRoot(finder, [&] { ++asked; return at("CD ONE"); }, [&] { ++othersAsked; return true; }));
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(QDir::currentPath(), at("home"));
+    ASSERT_TRUE(QDir::setCurrent(at("CD ONE")));
+    EXPECT_TRUE(enterCdRoot(finder, [&] { ++asked; return QString(); }, [&] { ++othersAsked; return true; }));
+    EXPECT_EQ(othersAsked, 1);
 }
 
 TEST_F(CdStart, TheInsertCdWindowRefusesAFolderThatIsNoCdAndTakesOneThatIs)

@@ -11,13 +11,9 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: cdgen <cd-folder>
-       cdgen --intro-sound <cd-folder>
-"
-                         "       cdgen --demo <demo-folder> <cd-folder>
-"
-                         "       cdgen --icons <folder> <icon-name>
-");
+    std::fprintf(stderr, "usage: cdgen <cd-folder>\n       cdgen --intro-sound <cd-folder>\n"
+                         "       cdgen --demo <demo-folder> <cd-folder>\n"
+                         "       cdgen --icons <folder> <icon-name>\n");
     return 2;
 }
 

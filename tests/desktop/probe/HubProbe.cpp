@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
+#include "platform/LockInstanceGuard.h"
 #include "platform/TerminationSignals.h"
 #include "shell/Application.h"
 #include "shell/TfMain.h"
@@ -17,7 +18,8 @@ int main(int argc, char** argv)
     umbraxis::RealServices::prepareProcess();
     umbraxis::Application app(argc, argv);
     umbraxis::nameApplication();
-    umbraxis::RealServices real;
+    umbraxis::LockInstanceGuard instance;
+    umbraxis::RealServices real(instance);
     umbraxis::Program program(real.services());
     umbraxis::TerminationSignals ending([&program] { program.endAtOnce(); });
     QTimer press;
