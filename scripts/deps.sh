@@ -13,6 +13,7 @@ packages=(
   fonts-liberation
   libgtest-dev
   xvfb xauth xdotool x11-utils x11-apps imagemagick
+  quakespasm
 )
 
 missing=()
