@@ -295,6 +295,8 @@ protected:
     // another disk; only the second holds Quake, spelled as Steam ships it.
     void makeSteam()
     {
+        player = media.createPlayer();
+        addCue("talk.wav");
         home = root.path() + "/home/me";
         make("home/me/.local/share/Steam/steamapps/common/Half-Life/hl.exe");
         const QByteArray vdf = "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + QFile::encodeName(home)
