@@ -28,9 +28,12 @@ AppError directoryError(int code, const QString& path)
 // entry; nothing is renamed.
 void linkGameData(FileSystem& files, const QString& quake)
 {
+    // The folder an engine will read: one named exactly id1, else the one
+    // whose name differs only in letter case.
     QString id1;
     for (const DirEntry& entry : files.findEntries(quake + QStringLiteral("*"), faDirectory))
-        if ((entry.attributes & faDirectory) && entry.name.compare(QLatin1String("id1"), Qt::CaseInsensitive) == 0)
+        if ((entry.attributes & faDirectory) && entry.name.compare(QLatin1String("id1"), Qt::CaseInsensitive) == 0
+            && id1 != QLatin1String("id1"))
             id1 = entry.name;
     if (id1.isEmpty())
         return;

@@ -38,7 +38,8 @@ struct QuakeEngine {
     // application whose ID ends in its name is installed.
     static const QStringList Names;
     // What the run screen says when a folder holds no quake.exe and no
-    // engine is installed: the Debian packages that would start it.
+    // engine is installed: the Debian package that would start it, in a line
+    // that fits the status label.
     static const QString NoneInstalled;
 
     QString name;
