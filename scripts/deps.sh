@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-apps imagemagick
   openbox mutter dbus-daemon dbus-x11 weston qt6-wayland
   dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db
+  quakespasm
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #include "app/RealServices.h"
 
 #include "platform/HostFileSystem.h"
+#include "platform/HostInstalledPrograms.h"
 #include "platform/HostProcessStarter.h"
+#include "platform/HostQuakePlaces.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
 #include "platform/IniSettingsStore.h"
@@ -17,6 +19,8 @@ struct RealServices::Parts {
     MessageErrorBox errors;
     QtDesktop desktop;
     HostProcessStarter processes{files};
+    HostQuakePlaces places{files};
+    HostInstalledPrograms programs;
 };
 
 void RealServices::prepareProcess()
@@ -38,6 +42,8 @@ RealServices::RealServices(InstanceGuard& instance)
     m_services.errors = &m_parts->errors;
     m_services.desktop = &m_parts->desktop;
     m_services.processes = &m_parts->processes;
+    m_services.places = &m_parts->places;
+    m_services.programs = &m_parts->programs;
 }
 
 RealServices::~RealServices() = default;

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace umbraxis {
 
 class FileSystem;
+class InstalledPrograms;
 class ProcessStarter;
 class Progress;
 class QuakeLocator;
@@ -27,6 +31,28 @@ struct GameCommand {
     QString arguments() const { return line.mid(programLength); }
 };
 
+// A Linux engine that starts Quake where no quake.exe does.
+struct QuakeEngine {
+    // The engines looked for, in the order they are preferred. Each counts
+    // when a program of that name is on the search path, or a Flatpak
+    // application whose ID ends in its name is installed.
+    static const QStringList Names;
+    // What the run screen says when a folder holds no quake.exe and no
+    // engine is installed: the Debian package that would start it, in a line
+    // that fits the status label.
+    static const QString NoneInstalled;
+
+    QString name;
+    QString program;  // host path
+
+    // The first engine of Names that is installed, on the search path before
+    // a Flatpak of the same engine.
+    static std::optional<QuakeEngine> find(const InstalledPrograms& programs);
+    // "-basedir" and the Quake folder's host path, then the arguments of the
+    // game's command line, one a word.
+    static QStringList arguments(const QString& hostFolder, const QString& mode, const QString& mapName);
+};
+
 namespace GameMode {
 inline const QString SinglePlayer;
 inline const QString Deathmatch = QStringLiteral("+deathmatch 1");
@@ -35,7 +61,8 @@ inline const QString Cooperative = QStringLiteral("+coop 1");
 
 // Starts Quake on an installed level. It finds Quake first, then switches to
 // the Quake directory only for the moment of the start, and never waits for
-// the game.
+// the game. A Quake directory with quake.exe starts it; one without starts the
+// first installed engine on it.
 class QuakeLauncher {
 public:
     struct Ports {
@@ -45,6 +72,8 @@ public:
         Progress& progress;
         QuakeLocator& locator;
         ProcessStarter& processes;
+        // No engine at all when none is given.
+        InstalledPrograms* programs = nullptr;
     };
 
     explicit QuakeLauncher(Ports ports);

@@ -1,6 +1,7 @@
 #include "locator/QuakeLocator.h"
 
 #include "platform/FileSystem.h"
+#include "platform/QuakePlaces.h"
 #include "platform/SettingsStore.h"
 #include "shell/Progress.h"
 #include "shell/Shell.h"
@@ -9,43 +10,75 @@
 
 namespace umbraxis {
 
-namespace {
-
 // What a directory's listing says about Quake.
-struct Findings {
+struct QuakeLocator::Findings {
     bool hasQuakeExe = false;
     bool hasId1 = false;
-};
+    // The name of a real folder called id1 in any letter case, for engines.
+    QString id1Folder;
 
-Findings lookAt(const std::vector<WalkEntry>& entries)
-{
-    Findings findings;
-    for (const WalkEntry& entry : entries) {
+    void note(bool quakeExe, bool id1, unsigned attributes, const auto& name)
+    {
         // Any entry called quake.exe counts, a folder or a hidden file too;
         // id1 counts only when it is neither hidden nor a system entry.
-        if (!findings.hasQuakeExe && entry.isNamed("quake.exe"))
-            findings.hasQuakeExe = true;
-        if (!findings.hasId1 && entry.isNamed("id1") && !(entry.attributes & (faHidden | faSystem)))
-            findings.hasId1 = true;
+        if (quakeExe)
+            hasQuakeExe = true;
+        if (!id1 || (attributes & (faHidden | faSystem)))
+            return;
+        hasId1 = true;
+        if ((attributes & faDirectory) && id1Folder.isEmpty())
+            id1Folder = name();
     }
-    return findings;
-}
+};
+
+namespace {
 
 bool isWalkable(const WalkEntry& entry)
 {
     return (entry.attributes & faDirectory) && !(entry.attributes & (faHidden | faSystem));
 }
 
+bool isNamed(const DirEntry& entry, QLatin1String name)
+{
+    return entry.name.compare(name, Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 QuakeLocator::QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress,
-                           Variant variant)
+                           Variant variant, QuakePlaces* places)
     : m_settings(settings)
     , m_files(files)
     , m_shell(shell)
     , m_progress(progress)
     , m_variant(variant)
+    , m_places(places)
 {
+}
+
+QuakeLocator::Findings QuakeLocator::lookInto(const QString& folder) const
+{
+    Findings findings;
+    for (const DirEntry& entry : m_files.findEntries(folder + QStringLiteral("*"), faDirectory | faSystem))
+        findings.note(isNamed(entry, QLatin1String("quake.exe")), isNamed(entry, QLatin1String("id1")),
+                      entry.attributes, [&entry] { return entry.name; });
+    return findings;
+}
+
+bool QuakeLocator::holdsGameData(const QString& folder, const Findings& findings) const
+{
+    // An engine needs pak0.pak in id1, and a level can only be installed
+    // where the user may write: a read-only copy (a system's shared game
+    // data, say) is passed over.
+    if (findings.hasQuakeExe || findings.id1Folder.isEmpty())
+        return false;
+    return !m_files.findEntries(folder + findings.id1Folder + QStringLiteral("\\pak0.pak"), 0).empty()
+           && !m_files.isReadOnly(folder);
+}
+
+bool QuakeLocator::holdsQuake(const QString& folder, const Findings& findings) const
+{
+    return findings.hasQuakeExe ? findings.hasId1 : holdsGameData(folder, findings);
 }
 
 bool QuakeLocator::SearchForQuake(QString& directory)
@@ -60,12 +93,30 @@ bool QuakeLocator::SearchForQuake(QString& directory)
 
     bool found = false;
     QString current;
-    // The quick check takes the known directory as it is: "quake.exe" is
-    // appended without a separator, and id1 is not asked for.
-    if (!candidate.isEmpty() && m_files.fileExists(candidate + QStringLiteral("quake.exe"))) {
+    // The quick check takes the known directory as it is: names are appended
+    // without a separator; quake.exe alone is enough, id1 is not asked for.
+    if (!candidate.isEmpty()
+        && (m_files.fileExists(candidate + QStringLiteral("quake.exe"))
+            || (candidate.endsWith(QLatin1Char('\\')) && holdsGameData(candidate, lookInto(candidate))))) {
         found = true;
         current = candidate;
-    } else {
+    }
+
+    // The places where the system keeps Quake come before any drive.
+    if (!found && m_places) {
+        for (const QString& place : m_places->folders()) {
+            ++m_examined;
+            if (holdsQuake(place, lookInto(place))) {
+                m_places->keep(place);
+                found = true;
+                current = place;
+                break;
+            }
+            m_progress.ProgressStep();
+        }
+    }
+
+    if (!found) {
         std::vector<WalkDirectory> pending;
         for (int drive = 1; drive <= 10; ++drive)
             if (m_files.probeDrive(drive))
@@ -80,8 +131,13 @@ bool QuakeLocator::SearchForQuake(QString& directory)
             for (;;) {
                 ++m_examined;
                 m_files.listDirectory(at, entries);
-                const Findings findings = lookAt(entries);
-                found = findings.hasQuakeExe;
+                Findings findings;
+                for (const WalkEntry& entry : entries)
+                    findings.note(entry.isNamed("quake.exe"), entry.isNamed("id1"), entry.attributes,
+                                  [&entry] { return entry.name(); });
+                // A directory that holds Quake makes no step, and its
+                // subdirectories are never listed.
+                found = findings.hasQuakeExe || holdsGameData(at.path, findings);
                 if (!found) {
                     m_progress.ProgressStep();
                     for (const WalkEntry& entry : entries)
@@ -90,7 +146,7 @@ bool QuakeLocator::SearchForQuake(QString& directory)
                 }
                 // quake.exe without id1 is no installation, and its
                 // subdirectories were never listed: the subtree is skipped.
-                if (found && !findings.hasId1)
+                if (findings.hasQuakeExe && !findings.hasId1)
                     found = false;
                 const bool done = pending.empty() || found;
                 if (!done) {

@@ -6,18 +6,22 @@ namespace umbraxis {
 
 class FileSystem;
 class Progress;
+class QuakePlaces;
 class SettingsStore;
 class Shell;
 
-// Finds the directory that holds Quake: `quake.exe` together with `id1`.
-// It tries the directory known so far (this run's, else the remembered
-// one), and walks drives A: to J: depth-first when `quake.exe` is not there.
-// The two screens that search show different status texts around the walk.
+// Finds the directory that holds Quake: `quake.exe` together with `id1`, or
+// game data that a Linux engine can start, `id1` with `pak0.pak` in it (in
+// any letter case) in a folder the user can write to. It tries the directory
+// known so far (this run's, else the remembered one), then the places where
+// the system keeps Quake, and walks drives A: to J: depth-first last. The two
+// screens that search show different status texts around the search.
 class QuakeLocator {
 public:
     enum class Variant { RunScreen, InstallScreen };
 
-    QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress, Variant variant);
+    QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress, Variant variant,
+                 QuakePlaces* places = nullptr);
 
     // True with the Quake directory ("c:\quake\", ending in a backslash) in
     // `directory`; false with it empty. Writes what it ends with to the
@@ -29,11 +33,19 @@ public:
     int examined() const { return m_examined; }
 
 private:
+    struct Findings;
+    // Whether `folder` (ending in a backslash), whose entries `findings`
+    // describes, holds Quake.
+    bool holdsQuake(const QString& folder, const Findings& findings) const;
+    bool holdsGameData(const QString& folder, const Findings& findings) const;
+    Findings lookInto(const QString& folder) const;
+
     SettingsStore& m_settings;
     FileSystem& m_files;
     Shell& m_shell;
     Progress& m_progress;
     Variant m_variant;
+    QuakePlaces* m_places;
     int m_examined = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSaveFile>
 #include <QTextStream>
 
 namespace umbraxis {
@@ -86,7 +87,33 @@ DriveMap DriveMap::fromFile(const QString& configFile)
             continue;
         folders[key[0].toLower()] = unquote(line.mid(equals + 1));
     }
-    return DriveMap(folders);
+    DriveMap map(folders);
+    map.m_file = configFile;
+    return map;
+}
+
+bool DriveMap::saveDrive(QChar letter) const
+{
+    const QString folder = this->folder(letter);
+    // A name that holds a line break could not be read back as one value.
+    if (m_file.isEmpty() || folder.isEmpty() || folder.contains(QLatin1Char('\n'))
+        || folder.contains(QLatin1Char('\r')))
+        return false;
+    QFile old(m_file);
+    if (!old.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray content = old.readAll();
+    old.close();
+    if (!content.isEmpty() && !content.endsWith('\n'))
+        content += '\n';
+    // A section of its own, whatever section the file ends in; quoted, so
+    // that blanks at either end of the folder's name stay.
+    content += "[Drives]\n" + QString(letter.toLower()).toUtf8() + "=\"" + folder.toUtf8() + "\"\n";
+    QSaveFile file(m_file);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(content);
+    return file.commit();
 }
 
 QString DriveMap::folder(QChar letter) const

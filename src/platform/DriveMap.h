@@ -31,6 +31,15 @@ public:
     // Maps a letter (either case) to an absolute host folder.
     void setFolder(QChar letter, const QString& folder);
 
+    // The file the map was read from; empty for a map made by the program,
+    // and for the default map of a user who has no file.
+    QString file() const { return m_file; }
+    // Adds the drive `letter` = `folder` to the map's file, after what the
+    // file holds, so that later runs see it too. The file is replaced as a
+    // whole in one step, never left half-written. False when the map has no
+    // file, the letter is unmapped, or the file could not be written.
+    bool saveDrive(QChar letter) const;
+
     // "c:\x\y" to "<folder of c>/x/y", taken literally: letter case is kept
     // and nothing is looked up. Empty when the path has no mapped drive.
     QString toHost(const QString& programPath) const;
@@ -41,6 +50,7 @@ public:
 
 private:
     std::array<QString, 26> m_folders;
+    QString m_file;
 };
 
 } // namespace umbraxis

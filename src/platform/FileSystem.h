@@ -151,6 +151,11 @@ public:
     // True when `path` names a regular file itself: not a directory, not a
     // link, not a device.
     virtual bool isRegularFile(const QString& path) const = 0;
+    // True when the entry at `path` exists and may not be written: its own
+    // permission bits deny this user writing (the superuser included, as the
+    // read-only attribute says), or it lies on a read-only file system. A
+    // read-only folder takes no new entries.
+    virtual bool isReadOnly(const QString& path) const = 0;
 
     // The directory at `path`, or nullptr (lastError() tells why).
     virtual std::unique_ptr<Folder> openFolder(const QString& path) = 0;

@@ -931,6 +931,17 @@ bool HostFileSystem::isRegularFile(const QString& path) const
     return found.error == 0 && S_ISREG(found.st.st_mode);
 }
 
+bool HostFileSystem::isReadOnly(const QString& path) const
+{
+    const Lookup found = resolve(path);
+    if (found.error != 0)
+        return false;
+    if (umbraxis::isReadOnly(found.st))
+        return true;
+    struct statvfs volume {};
+    return ::statvfs(found.host.constData(), &volume) == 0 && (volume.f_flag & ST_RDONLY);
+}
+
 std::unique_ptr<File> HostFileSystem::openRead(const QString& path)
 {
     const Lookup source = resolve(path);
@@ -1000,6 +1011,35 @@ QString HostFileSystem::currentDirectory() const
         }
     }
     return QString();
+}
+
+QString HostFileSystem::placeFolder(const QString& hostFolder)
+{
+    if (!hostFolder.startsWith(QLatin1Char('/')))
+        return QString();
+    QString path = m_drives.fromHost(hostFolder);
+    for (int number = 11; path.isEmpty() && number <= 26; ++number) {
+        if (!m_drives.folder(number).isEmpty())
+            continue;
+        const QChar letter = driveLetter(number);
+        m_drives.setFolder(letter, hostFolder);
+        m_placed.insert(letter);
+        path = m_drives.fromHost(hostFolder);
+    }
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('\\')))
+        path += QLatin1Char('\\');
+    return path;
+}
+
+bool HostFileSystem::keepDrive(const QString& programPath)
+{
+    const WinPath path = WinPath::parse(programPath);
+    if (!path.hasDrive() || !m_placed.contains(path.drive))
+        return true;
+    if (!m_drives.saveDrive(path.drive))
+        return false;
+    m_placed.remove(path.drive);
+    return true;
 }
 
 int HostFileSystem::setCurrentDirectory(const QString& path)

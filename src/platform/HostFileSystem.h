@@ -57,6 +57,7 @@ public:
     int ensureExactName(const QString& folder, const QString& exactName) override;
     int replaceFile(const QString& from, const QString& to) override;
     bool isRegularFile(const QString& path) const override;
+    bool isReadOnly(const QString& path) const override;
 
     std::unique_ptr<Folder> openFolder(const QString& path) override;
     std::unique_ptr<File> openRead(const QString& path) override;
@@ -69,6 +70,17 @@ public:
     QString currentDirectory() const override;
     int setCurrentDirectory(const QString& path) override;
     std::unique_ptr<DirectoryHold> holdCurrentDirectory() const override;
+
+    // The program path of a host folder ("c:\home\me\quake\"), ending in a
+    // backslash. A folder that no drive holds is given a drive of its own for
+    // this run: the lowest free letter after j:, which the drive walk never
+    // reaches. Empty when the path is not absolute or every letter is taken.
+    QString placeFolder(const QString& hostFolder);
+    // Writes a drive that placeFolder gave into the drive map's file, so that
+    // the folder keeps its letter in later runs and what was recorded under
+    // it still names the same files. True when the drive of `programPath`
+    // needs no writing or was written.
+    bool keepDrive(const QString& programPath);
 
 private:
     // Where a program path leads on the host.
@@ -99,6 +111,8 @@ private:
     const SystemMounts& systemMounts() const;
 
     mutable DriveMap m_drives;
+    // Letters placeFolder gave in this run.
+    QSet<QChar> m_placed;
     mutable std::optional<SystemMounts> m_mounts;
     int m_lastError = 0;
     mutable QSet<QByteArray> m_knownDirectories;

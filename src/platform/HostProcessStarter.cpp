@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -153,6 +154,23 @@ int HostProcessStarter::startProgram(const QString& program, const QString& argu
         process.setProgram(hostPath);
         process.setArguments(words);
     }
+    process.setWorkingDirectory(QDir::currentPath());
+    return process.startDetached() ? Started : Failed;
+}
+
+int HostProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments)
+{
+    if (!hostProgram.startsWith(QLatin1Char('/')))
+        return FileNotFound;
+    const QByteArray host = QFile::encodeName(hostProgram);
+    struct stat st {};
+    if (::stat(host.constData(), &st) != 0)
+        return errno == ENOENT ? FileNotFound : PathNotFound;
+    if (!S_ISREG(st.st_mode) || ::access(host.constData(), X_OK) != 0)
+        return NotExecutable;
+    QProcess process;
+    process.setProgram(hostProgram);
+    process.setArguments(arguments);
     process.setWorkingDirectory(QDir::currentPath());
     return process.startDetached() ? Started : Failed;
 }

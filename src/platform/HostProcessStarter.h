@@ -31,6 +31,7 @@ public:
 
     int start(const QString& commandLine, int showFlag) override;
     int startProgram(const QString& program, const QString& arguments, int showFlag) override;
+    int startHostProgram(const QString& hostProgram, const QStringList& arguments) override;
 
     // The arguments of a command line after its program part: split on
     // blanks, a double-quoted stretch keeping its blanks, the quotes removed.

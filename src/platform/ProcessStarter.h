@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace umbraxis {
 
@@ -18,6 +19,10 @@ public:
     // blanks in it is never taken apart; `arguments` is the rest of the line,
     // split at blanks.
     virtual int startProgram(const QString& program, const QString& arguments, int showFlag) = 0;
+    // Starts a program given by its host path ("/usr/games/quakespasm") with
+    // exactly these arguments, in the current directory, without waiting for
+    // it; the same values as start().
+    virtual int startHostProgram(const QString& hostProgram, const QStringList& arguments) = 0;
 };
 
 } // namespace umbraxis

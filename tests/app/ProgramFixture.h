@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
@@ -54,6 +55,8 @@ protected:
             sound->addTo(environment);
         if (!soundServerAddress.isEmpty())
             environment.insert("PULSE_SERVER", soundServerAddress);
+        for (auto it = environmentChanges.cbegin(); it != environmentChanges.cend(); ++it)
+            environment.insert(it.key(), it.value());
         return environment;
     }
 
@@ -174,6 +177,8 @@ protected:
     const SoundServer* sound = nullptr;
     // Where the program finds its sound server, when not `sound`.
     QString soundServerAddress;
+    // Variables a test gives the program on top of the others (HOME, PATH).
+    QMap<QString, QString> environmentChanges;
     bool skipIntro = true;
     // The program to start, when not the one of this build.
     QString programPath;

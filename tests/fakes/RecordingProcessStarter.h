@@ -3,6 +3,7 @@
 #include "platform/ProcessStarter.h"
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace umbraxis {
@@ -19,6 +20,9 @@ public:
         QString currentDirectory;
         // The program part, when the caller gave it on its own.
         QString program;
+        // The arguments one by one, when the program was given by its host
+        // path.
+        QStringList arguments;
     };
 
     // The current directory is read through `files` (a program path); without
@@ -27,6 +31,7 @@ public:
 
     int start(const QString& commandLine, int showFlag) override;
     int startProgram(const QString& program, const QString& arguments, int showFlag) override;
+    int startHostProgram(const QString& hostProgram, const QStringList& arguments) override;
 
     void setResult(int result) { m_result = result; }
     const std::vector<Call>& calls() const { return m_calls; }

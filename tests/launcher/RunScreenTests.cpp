@@ -3,6 +3,7 @@
 
 #include "launcher/QuakeLauncher.h"
 #include "launcher/TfRun.h"
+#include "platform/HostInstalledPrograms.h"
 #include "shell/LevelList.h"
 
 #include <QDir>
@@ -47,6 +48,47 @@ TEST(GameCommandTest, LongLinesAreCutAndBlanksStayInTheProgram)
     EXPECT_TRUE(GameCommand::build("c:\\q\\", GameMode::SinglePlayer, "").line.endsWith(" +map "));
 }
 
+TEST(QuakeEngineTest, TheFirstEngineOfTheListIsChosenFromThePathAndTheFlatpaks)
+{
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const QString root = temp.path();
+    const auto program = [&](const QString& relative, bool executable = true) {
+        LevelWorld::write(root + "/" + relative, "#!/bin/sh\n");
+        QFile::setPermissions(root + "/" + relative,
+                              QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
+    };
+    program("bin/vkquake");
+    program("bin/fteqw");
+    program("bin/quakespasm", false);           // not executable
+    program("user/io.github.Example.IronWail");  // a Flatpak of the user's
+    program("system/org.example.darkplaces");
+    program("system/org.example.quakespasm.Data", true);  // the name is not the ID's end
+    const struct {
+        QStringList path;
+        QStringList flatpak;
+        const char* engine;
+        const char* found;
+    } rows[] = {
+        {{root + "/bin"}, {root + "/user", root + "/system"}, "ironwail", "/user/io.github.Example.IronWail"},
+        {{root + "/bin"}, {root + "/system"}, "vkquake", "/bin/vkquake"},
+        {{"bin", root + "/none"}, {root + "/system"}, "darkplaces", "/system/org.example.darkplaces"},
+        {{root + "/none"}, {}, nullptr, nullptr},
+    };
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(root);  // a relative entry of PATH would find bin/ here
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.engine ? row.engine : "none");
+        const std::optional<QuakeEngine> engine = QuakeEngine::find(HostInstalledPrograms({row.path, row.flatpak}));
+        ASSERT_EQ(engine.has_value(), row.engine != nullptr);
+        if (engine) {
+            EXPECT_EQ(engine->name, row.engine);
+            EXPECT_EQ(engine->program, root + row.found);
+        }
+    }
+    QDir::setCurrent(saved);
+}
+
 class RunScreenTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -60,6 +102,7 @@ protected:
         services.media = &world->media;
         services.errors = &errors;
         services.processes = processes.get();
+        services.programs = &programs;
         world->shell->setMainPosition([] { return QPoint(90, 70); });
         world->shell->setDocumentViewer([this](const QString& document) { documents << document; });
         pictures.add("images\\finstall.bmp", {640, 480}, Qt::darkGray);
@@ -101,6 +144,21 @@ protected:
         const QImage picture = image->shownPicture().toImage();
         return picture.isNull() ? 0 : picture.pixel(1, 1);
     }
+
+    // Quake as a store installs it: no quake.exe, the data spelled Id1\PAK0.PAK.
+    void makeStoreCopy()
+    {
+        QFile::remove(world->quakePath("quake.exe"));
+        QDir(world->quakePath("id1")).removeRecursively();
+        LevelWorld::write(world->quakePath("Id1/PAK0.PAK"), "PACK");
+        LevelWorld::write(world->quakePath("Id1/PAK1.PAK"), "PACK");
+    }
+
+    struct Programs : InstalledPrograms {
+        QString onPath(const QString& name) const override { return installed.value(name); }
+        QString flatpak(const QString&) const override { return QString(); }
+        QMap<QString, QString> installed;
+    } programs;
 
     QTemporaryDir root;
     std::unique_ptr<LevelWorld> world;
@@ -195,6 +253,60 @@ TEST_F(RunScreenTest, EachModeStartsQuakeInItsDirectoryAndComesBack)
     EXPECT_EQ(world->shell->KnownQuakeDir, "c:\\quake\\");
     // Later cues still load from the CD.
     EXPECT_TRUE(world->files->fileExists("sounds\\ric3.wav"));
+}
+
+TEST_F(RunScreenTest, WithoutQuakeExeTheEngineStartsOnTheFolderWithTheNamesItLooksFor)
+{
+    install("Alpha");
+    makeStoreCopy();
+    programs.installed["darkplaces"] = "/usr/games/darkplaces";
+    auto screen = showScreen();
+    const QString basedir = world->quakePath("");
+    const struct {
+        int button;
+        QStringList arguments;
+    } rows[] = {
+        {1, {"-basedir", basedir.chopped(1), "-game", "umbraxis", "+map", "alpha1"}},
+        {2, {"-basedir", basedir.chopped(1), "-game", "umbraxis", "+deathmatch", "1", "+map", "alpha1"}},
+        {5, {"-basedir", basedir.chopped(1), "-game", "umbraxis", "+coop", "1", "+map", "alpha1"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        processes->clear();
+        QTest::mouseClick(screen->image(row.button), Qt::LeftButton, {}, QPoint(5, 5));
+        ASSERT_EQ(processes->calls().size(), 1u);
+        EXPECT_EQ(processes->calls().front().program, "/usr/games/darkplaces");
+        EXPECT_EQ(processes->calls().front().arguments, row.arguments);
+        EXPECT_EQ(processes->calls().front().currentDirectory, "c:\\quake");
+        EXPECT_EQ(screen->lStatus()->text(), "");
+    }
+    // Links of the engine's spelling beside the store's names, which stay.
+    for (const char* link : {"id1", "Id1/pak0.pak", "Id1/pak1.pak"}) {
+        SCOPED_TRACE(link);
+        EXPECT_TRUE(QFileInfo(world->quakePath(link)).isSymLink());
+    }
+    EXPECT_TRUE(QFileInfo(world->quakePath("Id1")).isDir() && !QFileInfo(world->quakePath("Id1")).isSymLink());
+    EXPECT_EQ(QFileInfo(world->quakePath("id1/pak0.pak")).canonicalFilePath(),
+              QFileInfo(world->quakePath("Id1/PAK0.PAK")).canonicalFilePath());
+    EXPECT_FALSE(QFileInfo::exists(world->quakePath("Id1/pak2.pak")));
+}
+
+TEST_F(RunScreenTest, WithNoEngineTheStatusLineNamesThePackageThatWouldHelp)
+{
+    install("Alpha");
+    makeStoreCopy();
+    auto screen = showScreen();
+    QTest::mouseClick(screen->image(1), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(processes->calls().empty());
+    EXPECT_EQ(screen->lStatus()->text(), QuakeEngine::NoneInstalled);
+    EXPECT_TRUE(QuakeEngine::NoneInstalled.contains("quakespasm"));
+    EXPECT_LE(screen->lStatus()->fontMetrics().horizontalAdvance(screen->lStatus()->text()),
+              screen->lStatus()->width())
+        << "the whole text shows";
+    EXPECT_EQ(screen->ProgressBar1()->value(), 0);
+    EXPECT_TRUE(world->log.only("cue ").isEmpty()) << "nothing runs, so no gun is cocked";
+    EXPECT_FALSE(QFileInfo::exists(world->quakePath("id1"))) << "nothing is linked for a game that does not start";
+    EXPECT_TRUE(errors.messages.isEmpty());
 }
 
 TEST_F(RunScreenTest, TheGameFolderIsReachableByItsLowerCaseName)

@@ -2,6 +2,7 @@
 #include "fakes/LogicFakes.h"
 #include "fakes/RecordingMediaPlayer.h"
 #include "locator/QuakeLocator.h"
+#include "platform/HostQuakePlaces.h"
 #include "platform/SystemMounts.h"
 
 #include <QDir>
@@ -61,15 +62,31 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
 
+    void write(const QString& relative, const QByteArray& content)
+    {
+        make(relative);
+        QFile file(root.path() + "/" + relative);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
     void makeQuake(const QString& folder)
     {
         make(folder + "/quake.exe");
         make(folder + "/id1/");
     }
 
-    bool search(QString& directory, QuakeLocator::Variant variant = QuakeLocator::Variant::InstallScreen)
+    // Game data as a store installs it: an id1 folder with pak0.pak and no
+    // quake.exe, the names spelled as given.
+    void makeGameData(const QString& folder, const QString& id1 = "id1", const QString& pak0 = "pak0.pak")
     {
-        QuakeLocator locator(settings, *files, *shell, progress, variant);
+        make(folder + "/" + id1 + "/" + pak0);
+    }
+
+    bool search(QString& directory, QuakeLocator::Variant variant = QuakeLocator::Variant::InstallScreen,
+                QuakePlaces* places = nullptr)
+    {
+        QuakeLocator locator(settings, *files, *shell, progress, variant, places);
         log.events.clear();
         return locator.SearchForQuake(directory);
     }
@@ -206,6 +223,160 @@ TEST_F(QuakeLocatorTest, PseudoFileSystemsInsideADriveAreNotEntered)
     ::umount(QFile::encodeName(root.path() + "/c/proc").constData());
     EXPECT_TRUE(found);
     EXPECT_FALSE(files->listed.contains("c:\\proc\\"));
+}
+
+TEST_F(QuakeLocatorTest, GameDataAnEngineStartsIsFoundInTheWalkOrderBesideQuakeExe)
+{
+    // Listings are in name order and taken from the back: z before a.
+    const struct {
+        const char* name;
+        QStringList tree;  // "exe:" a quake.exe folder, "data:" id1/pak0.pak, "ro:" read-only game data
+        const char* found;
+    } rows[] = {
+        {"store spelling", {"data:c/Steam/Quake/Id1/PAK0.PAK"}, "c:\\Steam\\Quake\\"},
+        {"id1 without pak0.pak", {"c/Quake/id1/pak1.pak"}, ""},
+        {"pak0.pak a folder", {"c/Quake/id1/pak0.pak/"}, ""},
+        {"read-only copy passed over", {"ro:c/z/quake/ID1/pak0.pak", "data:c/a/quake/id1/PAK0.PAK"}, "c:\\a\\quake\\"},
+        {"quake.exe first in walk order", {"exe:c/z/quake", "data:c/a/quake/id1/pak0.pak"}, "c:\\z\\quake\\"},
+        {"game data first in walk order", {"exe:c/a/quake", "data:c/z/quake/id1/pak0.pak"}, "c:\\z\\quake\\"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(QDir(root.path() + "/c").removeRecursively());
+        settings.sections.clear();
+        mapDrives("c");
+        for (const QString& spec : row.tree) {
+            const QString entry = spec.section(':', -1);
+            if (spec.startsWith("exe:")) {
+                makeQuake(entry);
+            } else {
+                make(entry);
+                if (spec.startsWith("ro:"))
+                    QFile::setPermissions(root.path() + "/" + entry.section('/', 0, 2),
+                                          QFile::ReadOwner | QFile::ExeOwner);
+            }
+        }
+        QString directory;
+        EXPECT_EQ(search(directory), *row.found != 0);
+        EXPECT_EQ(directory, QString::fromLatin1(row.found));
+        if (QString(row.name).startsWith("read-only")) {
+            EXPECT_TRUE(files->listed.contains("c:\\z\\quake\\ID1\\")) << "the walk went on below it";
+            QFile::setPermissions(root.path() + "/c/z/quake", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        if (*row.found) {
+            EXPECT_FALSE(files->listed.contains(directory + "id1\\")) << "a folder that holds Quake is not entered";
+        }
+    }
+}
+
+TEST_F(QuakeLocatorTest, RememberedGameDataPassesTheQuickCheckWithTheLinksALaunchLeaves)
+{
+    mapDrives("c");
+    makeGameData("c/Steam/Quake", "Id1", "PAK0.PAK");
+    // What a launch adds for an engine: links of the lower-case names.
+    ASSERT_TRUE(QFile::link("PAK0.PAK", root.path() + "/c/Steam/Quake/Id1/pak0.pak"));
+    ASSERT_TRUE(QFile::link("Id1", root.path() + "/c/Steam/Quake/id1"));
+    settings.WriteSetting("Main", "QuakeDir", "c:\\Steam\\Quake\\");
+    QString directory;
+    EXPECT_TRUE(search(directory));
+    EXPECT_EQ(directory, "c:\\Steam\\Quake\\");
+    EXPECT_TRUE(files->listed.isEmpty()) << "no walk";
+
+    // Once the folder turns read-only, nothing more could be installed there.
+    QFile::setPermissions(root.path() + "/c/Steam/Quake", QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_FALSE(search(directory));
+    EXPECT_FALSE(files->listed.isEmpty());
+    QFile::setPermissions(root.path() + "/c/Steam/Quake", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+class QuakePlacesTest : public QuakeLocatorTest {
+protected:
+    // A home folder whose Steam lists two libraries, its own and one on
+    // another disk; only the second holds Quake, spelled as Steam ships it.
+    void makeSteam()
+    {
+        player = media.createPlayer();
+        addCue("talk.wav");
+        home = root.path() + "/home/me";
+        make("home/me/.local/share/Steam/steamapps/common/Half-Life/hl.exe");
+        const QByteArray vdf = "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + QFile::encodeName(home)
+                               + "/.local/share/Steam\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"70\"\t\"1\"\n\t\t}\n\t}\n"
+                                 "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + QFile::encodeName(root.path())
+                               + "/games/SteamLibrary\"\n\t}\n}\n";
+        write("home/me/.local/share/Steam/steamapps/libraryfolders.vdf", vdf);
+        makeGameData("games/SteamLibrary/steamapps/common/Quake", "Id1", "PAK0.PAK");
+        // Found later in the order of places.
+        makeGameData("home/me/GOG Games/Quake", "id1", "PAK0.PAK");
+    }
+
+    HostQuakePlaces::Roots roots() const { return {home, home + "/.local/share", {}}; }
+
+    QString home;
+};
+
+TEST_F(QuakePlacesTest, SteamLibrariesAreTriedBeforeAnyDriveIsWalked)
+{
+    makeSteam();
+    files = std::make_unique<FailingFileSystem>(DriveMap({{QChar('c'), root.path()}}));
+    shell = std::make_unique<RecordingShell>(*player, *files, log);
+    HostQuakePlaces places(*files, roots());
+    EXPECT_EQ(places.folders(), (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\",
+                                             "c:\\home\\me\\GOG Games\\Quake\\"}));
+    QString directory;
+    progress.quietSteps = true;
+    EXPECT_TRUE(search(directory, QuakeLocator::Variant::RunScreen, &places));
+    EXPECT_EQ(directory, "c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\");
+    EXPECT_TRUE(files->listed.isEmpty()) << "no drive walked";
+    EXPECT_EQ(log.only("status "), (QStringList{"Searching for Quake", "Ready"}));
+    EXPECT_EQ(settings.ReadSetting("Main", "QuakeDir", ""), directory);
+}
+
+TEST_F(QuakePlacesTest, APlaceNoDriveHoldsGetsADriveThatLaterRunsKeep)
+{
+    makeSteam();
+    const QString config = root.path() + "/drives.conf";
+    write("drives.conf", "; my drives\n[Drives]\nc=" + QFile::encodeName(root.path()) + "/c\n");
+    QDir().mkpath(root.path() + "/c");
+    files = std::make_unique<FailingFileSystem>(DriveMap::fromFile(config));
+    shell = std::make_unique<RecordingShell>(*player, *files, log);
+    HostQuakePlaces places(*files, roots());
+    QString directory;
+    progress.quietSteps = true;
+    ASSERT_TRUE(search(directory, QuakeLocator::Variant::InstallScreen, &places));
+    EXPECT_EQ(directory, "k:\\") << "the lowest letter the drive walk never reaches";
+
+    // The next run reads the drive from the file, and the remembered
+    // directory passes its quick check without a search of the places.
+    const DriveMap later = DriveMap::fromFile(config);
+    EXPECT_EQ(later.folder(QChar('c')), root.path() + "/c") << "what the user wrote stays";
+    EXPECT_EQ(later.folder(QChar('k')), QFileInfo(root.path() + "/games/SteamLibrary/steamapps/common/Quake").canonicalFilePath());
+    EXPECT_TRUE(later.folder(QChar('l')).isEmpty()) << "a place not settled on is not kept";
+    files = std::make_unique<FailingFileSystem>(later);
+    shell = std::make_unique<RecordingShell>(*player, *files, log);
+    EXPECT_TRUE(search(directory));
+    EXPECT_EQ(directory, "k:\\");
+    EXPECT_TRUE(files->listed.isEmpty());
+}
+
+TEST(SteamLibrariesTest, EveryLibraryOfBothFormsIsRead)
+{
+    const struct {
+        const char* vdf;
+        QStringList libraries;
+    } rows[] = {
+        {"\"libraryfolders\" { \"0\" { \"path\" \"/home/me/.local/share/Steam\" \"apps\" { \"2310\" \"1\" } }\n"
+         "  \"1\" { \"label\" \"\" \"path\" \"/mnt/My Games\\\\Steam\" } }",
+         {"/home/me/.local/share/Steam", "/mnt/My Games\\Steam"}},
+        // The older form: numbered values of the top-level section.
+        {"\"LibraryFolders\"\n{\n// comment\n\t\"TimeNextStatsReport\"\t\"1690000000\"\n\t\"1\"\t\"/mnt/games\"\n}",
+         {"/mnt/games"}},
+        {"", {}},
+        {"\"libraryfolders\" { \"0\" { \"path\" ", {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.vdf);
+        EXPECT_EQ(HostQuakePlaces::steamLibraries(row.vdf), row.libraries);
+    }
 }
 
 TEST(SystemMountsTest, NetworkAndUserSpaceMountsCountAsSystem)
