@@ -17,6 +17,8 @@ QString nameOf(World world)
         return QStringLiteral("wayland-weston");
     case World::MutterWayland:
         return QStringLiteral("wayland-mutter");
+    case World::MutterNested:
+        return QStringLiteral("wayland-mutter-nested");
     }
     return QString();
 }
@@ -39,6 +41,9 @@ void DesktopWorld::SetUp()
         break;
     case World::MutterWayland:
         m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter);
+        break;
+    case World::MutterNested:
+        m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter, Output::Nested);
         break;
     }
     if (m_display)
@@ -107,7 +112,7 @@ QList<ShownWindow> DesktopWorld::windows() const
         }
         return shown;
     }
-    if (m_wayland->canLook()) {
+    if (m_wayland->compositor() == Compositor::Weston) {
         for (const MappedWindow& mapped : m_wayland->sceneGraph())
             shown.append({QString(), mapped.title, mapped.place});
         return shown;
@@ -140,7 +145,11 @@ bool DesktopWorld::waitUntil(const std::function<bool()>& done, int timeoutMs, b
             return true;
         if (cutIntro && canTouch()) {
             for (const ShownWindow& window : windows()) {
-                if (window.title == QLatin1String("Umbraxis - intro")) {
+                if (window.title != QLatin1String("Umbraxis - intro"))
+                    continue;
+                if (isWayland()) {
+                    m_wayland->key(QStringLiteral("space"));
+                } else {
                     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), window.id, QStringLiteral("space")});
                     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("space")});
                 }
@@ -153,6 +162,10 @@ bool DesktopWorld::waitUntil(const std::function<bool()>& done, int timeoutMs, b
 
 void DesktopWorld::click(const ShownWindow& window, int x, int y) const
 {
+    if (isWayland()) {
+        m_wayland->click(window.place.topLeft() + QPoint(x, y));
+        return;
+    }
     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window.id,
                                                QString::number(x), QString::number(y)});
     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
@@ -162,7 +175,10 @@ QImage DesktopWorld::screenshot(const QString& name, const QRect& area) const
 {
     const QString folder = binaryDir() + QStringLiteral("/artifacts");
     QDir().mkpath(folder);
-    const QString path = folder + QStringLiteral("/%1-%2.png").arg(nameOf(GetParam()), name);
+    QTemporaryDir scratch;
+    // A picture without a name is only looked at, not kept.
+    const QString path = name.isEmpty() ? scratch.filePath(QStringLiteral("look.png"))
+                                        : folder + QStringLiteral("/%1-%2.png").arg(nameOf(GetParam()), name);
     QFile::remove(path);
     QImage picture;
     if (m_display) {
@@ -183,9 +199,45 @@ QImage DesktopWorld::screenshot(const QString& name, const QRect& area) const
     return picture;
 }
 
+QRect DesktopWorld::findMenu() const
+{
+    const QImage output = m_wayland ? m_wayland->screenshot() : QImage();
+    const QImage menu(binaryDir() + QStringLiteral("/cd/images/fmain.bmp"));
+    if (output.isNull() || menu.isNull())
+        return QRect();
+    // Points of the picture's upper part, which no button covers.
+    QList<QPoint> samples;
+    for (int y = 12; y < 360; y += 58)
+        for (int x = 12; x < 630; x += 77)
+            samples.append({x, y});
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) < 24 && std::abs(qGreen(a) - qGreen(b)) < 24 && std::abs(qBlue(a) - qBlue(b)) < 24;
+    };
+    for (int top = 0; top + menu.height() <= output.height(); ++top) {
+        for (int left = 0; left + menu.width() <= output.width(); ++left) {
+            bool all = true;
+            for (const QPoint& point : samples) {
+                if (!near(output.pixel(left + point.x(), top + point.y()), menu.pixel(point))) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all)
+                return QRect(QPoint(left, top), menu.size());
+        }
+    }
+    return QRect();
+}
+
 void DesktopWorld::endProgram(QProcess& program)
 {
-    if (canTouch()) {
+    if (isNested()) {
+        const QRect menu = findMenu();
+        if (menu.isValid())
+            m_wayland->click(menu.topLeft() + QPoint(578, 434));
+        else
+            program.terminate();
+    } else if (canTouch()) {
         for (const ShownWindow& window : windows()) {
             if (window.title == QLatin1String("Umbraxis"))
                 click(window, 578, 434);

@@ -19,7 +19,17 @@
 
 namespace umbraxis::testing {
 
-enum class World { BareX, Openbox, MutterX11, Weston, MutterWayland };
+enum class World {
+    BareX,
+    Openbox,
+    MutterX11,
+    Weston,
+    MutterWayland,
+    // GNOME's compositor drawing into a private X server, through which a
+    // test can click and type and take pictures. (weston's X11 back end
+    // takes no pointer motion from a test's synthetic input.)
+    MutterNested,
+};
 
 QString nameOf(World world);
 
@@ -38,7 +48,8 @@ protected:
     // Whether the test can tell where windows stand and take pictures.
     bool canLook() const { return !isWayland() || m_wayland->canLook(); }
     // Whether the test can click and type.
-    bool canTouch() const { return !isWayland(); }
+    bool canTouch() const { return !isWayland() || m_wayland->canTouch(); }
+    bool isNested() const { return isWayland() && m_wayland->canTouch(); }
 
     // Starts `binary` (the program unless given) in the sample CD's root.
     void start(QProcess& program, const QString& binary = QString());
@@ -51,9 +62,12 @@ protected:
     bool menuAlone() const { return titles() == QStringList{QStringLiteral("Umbraxis")}; }
 
     void click(const ShownWindow& window, int x, int y) const;
+    // Where the menu's picture stands on a nested compositor's output, found
+    // in a picture of it; invalid when it is not to be seen.
+    QRect findMenu() const;
     // What the screen shows, kept in the build's artefacts as
-    // "<world>-<name>.png"; the whole screen where the window system shows
-    // no single window's place.
+    // "<world>-<name>.png" (not kept without a name); the whole screen where
+    // the window system shows no single window's place.
     QImage screenshot(const QString& name, const QRect& area = QRect()) const;
     // Ends the program as its user would: the Exit button where the test
     // can click, else the session's request to end (SIGTERM).

@@ -16,7 +16,7 @@ QString nameOf(Compositor compositor)
     return compositor == Compositor::Weston ? QStringLiteral("weston") : QStringLiteral("mutter-wayland");
 }
 
-WaylandSession::WaylandSession(Compositor compositor)
+WaylandSession::WaylandSession(Compositor compositor, Output output)
     : m_compositor(compositor)
 {
     if (!m_runtime.isValid()) {
@@ -28,21 +28,34 @@ WaylandSession::WaylandSession(Compositor compositor)
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
         environment.remove(QString::fromLatin1(name));
+    const bool nested = output == Output::Nested;
+    if (nested) {
+        m_nest = std::make_unique<VirtualDisplay>(WindowManager::None);
+        if (!m_nest->isRunning()) {
+            m_failure = m_nest->failure();
+            return;
+        }
+        environment.insert(QStringLiteral("DISPLAY"), m_nest->name());
+        // The size of the nested compositor's one output.
+        environment.insert(QStringLiteral("MUTTER_DEBUG_DUMMY_MODE_SPECS"), QStringLiteral("1024x768"));
+    }
     m_server.setProcessEnvironment(environment);
     m_server.setProcessChannelMode(QProcess::MergedChannels);
     m_server.setStandardOutputFile(m_runtime.filePath(QStringLiteral("compositor.log")));
     if (compositor == Compositor::Weston) {
         startInOwnGroup(m_server, QStringLiteral("weston"),
-                        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
-                         QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+                        {nested ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+                         QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
                          QStringLiteral("--width=1024"), QStringLiteral("--height=768"),
                          QStringLiteral("--socket=") + m_socket});
     } else {
-        startInOwnGroup(m_server, QStringLiteral("dbus-run-session"),
-                        {QStringLiteral("--"), QStringLiteral("mutter"), QStringLiteral("--wayland"),
-                         QStringLiteral("--headless"), QStringLiteral("--no-x11"),
-                         QStringLiteral("--virtual-monitor"), QStringLiteral("1024x768"),
-                         QStringLiteral("--wayland-display=") + m_socket});
+        QStringList arguments{QStringLiteral("--"), QStringLiteral("mutter"), QStringLiteral("--wayland"),
+                              QStringLiteral("--no-x11"), QStringLiteral("--wayland-display=") + m_socket};
+        if (nested)
+            arguments << QStringLiteral("--nested");
+        else
+            arguments << QStringLiteral("--headless") << QStringLiteral("--virtual-monitor") << QStringLiteral("1024x768");
+        startInOwnGroup(m_server, QStringLiteral("dbus-run-session"), arguments);
     }
     if (!m_server.waitForStarted(5000)) {
         m_failure = nameOf(compositor) + QStringLiteral(" cannot be started: ") + m_server.errorString();
@@ -68,6 +81,7 @@ WaylandSession::WaylandSession(Compositor compositor)
 WaylandSession::~WaylandSession()
 {
     stopGroup(m_server);
+    m_nest.reset();
 }
 
 void WaylandSession::addTo(QProcessEnvironment& environment) const
@@ -115,12 +129,39 @@ QList<MappedWindow> WaylandSession::sceneGraph() const
 
 QImage WaylandSession::screenshot() const
 {
+    if (m_nest) {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("output.png"));
+        m_nest->run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                                               QStringLiteral("1024x768+0+0"), QStringLiteral("+repage"), path},
+                    20000);
+        return QImage(path);
+    }
     if (m_compositor != Compositor::Weston)
         return QImage();
     QTemporaryDir folder;
     runClient(QStringLiteral("weston-screenshooter"), {}, folder.path());
     const QStringList shots = QDir(folder.path()).entryList({QStringLiteral("*.png")}, QDir::Files);
     return shots.isEmpty() ? QImage() : QImage(folder.filePath(shots.first()));
+}
+
+void WaylandSession::click(const QPoint& at) const
+{
+    // The compositor passes the pointer's place on to its client with the
+    // next motion: a second motion, and a moment, before the press make
+    // sure the client knows where the press is.
+    const QString x = QString::number(at.x());
+    const QString y = QString::number(at.y());
+    m_nest->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x() + 1), y});
+    m_nest->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), x, y});
+    QThread::msleep(150);
+    m_nest->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), x, y});
+    m_nest->run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void WaylandSession::key(const QString& name) const
+{
+    m_nest->run(QStringLiteral("xdotool"), {QStringLiteral("key"), name});
 }
 
 QStringList toplevelsInProtocolLog(const QByteArray& log)

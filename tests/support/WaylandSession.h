@@ -8,7 +8,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace umbraxis::testing {
+
+class VirtualDisplay;
 
 enum class Compositor {
     // weston on its headless back end, drawing with pixman, its debug
@@ -21,6 +25,15 @@ enum class Compositor {
 
 QString nameOf(Compositor compositor);
 
+// Where the compositor draws.
+enum class Output {
+    // Nowhere a test can see: no input reaches it.
+    Headless,
+    // Into a window of a private X server, which takes the pictures and
+    // passes on the pointer and the keys a test sends there.
+    Nested,
+};
+
 // A window as a Wayland compositor shows it: its title and where it stands.
 struct MappedWindow {
     QString title;
@@ -31,7 +44,7 @@ struct MappedWindow {
 // on Wayland. Its socket lies in a runtime folder of its own.
 class WaylandSession {
 public:
-    explicit WaylandSession(Compositor compositor);
+    explicit WaylandSession(Compositor compositor, Output output = Output::Headless);
     ~WaylandSession();
     WaylandSession(const WaylandSession&) = delete;
     WaylandSession& operator=(const WaylandSession&) = delete;
@@ -47,16 +60,21 @@ public:
     // What the compositor has mapped, from its own scene graph (weston only;
     // empty elsewhere).
     QList<MappedWindow> sceneGraph() const;
-    // The compositor's picture of its whole output (weston only; null
-    // elsewhere).
+    // The picture of the whole output: from weston itself, or from the X
+    // server a nested compositor draws into; null elsewhere.
     QImage screenshot() const;
-    // Whether the compositor can tell what it shows.
-    bool canLook() const { return m_compositor == Compositor::Weston; }
+    // Whether the test can see the output, and whether it can click and type.
+    bool canLook() const { return m_compositor == Compositor::Weston || m_nest; }
+    bool canTouch() const { return m_nest != nullptr; }
+    // A click of the left button and a key, at a point of the output.
+    void click(const QPoint& at) const;
+    void key(const QString& name) const;
 
 private:
     QString runClient(const QString& program, const QStringList& arguments, const QString& folder = QString()) const;
 
     Compositor m_compositor;
+    std::unique_ptr<VirtualDisplay> m_nest;
     QTemporaryDir m_runtime;
     QProcess m_server;
     QString m_socket = QStringLiteral("umbraxis-test");
