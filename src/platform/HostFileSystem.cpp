@@ -18,6 +18,7 @@
 #include <linux/openat2.h>
 #include <string>
 #include <strings.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -159,6 +160,19 @@ public:
     }
 
     int error() const override { return m_error; }
+
+    bool setModified(std::int64_t nanoseconds) override
+    {
+        timespec times[2] {};
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = time_t(nanoseconds / 1'000'000'000);
+        times[1].tv_nsec = long(nanoseconds % 1'000'000'000);
+        if (times[1].tv_nsec < 0) {
+            times[1].tv_nsec += 1'000'000'000;
+            --times[1].tv_sec;
+        }
+        return ::futimens(m_fd, times) == 0;
+    }
 
     std::int64_t copyFrom(File& source, char* buffer, std::int64_t bufferSize, std::int64_t count) override
     {
@@ -929,6 +943,37 @@ bool HostFileSystem::isRegularFile(const QString& path) const
 {
     const Lookup found = resolve(path);
     return found.error == 0 && S_ISREG(found.st.st_mode);
+}
+
+bool HostFileSystem::fileStamp(const QString& path, FileStamp& stamp) const
+{
+    const Lookup found = resolve(path);
+    if (found.error != 0)
+        return false;
+    stamp.regular = S_ISREG(found.st.st_mode);
+    stamp.directory = S_ISDIR(found.st.st_mode);
+    stamp.size = stamp.regular ? std::int64_t(found.st.st_size) : 0;
+    stamp.modified = nanoseconds(found.st.st_mtim);
+    return true;
+}
+
+int HostFileSystem::linkFile(const QString& existing, const QString& link)
+{
+    const Lookup source = resolve(existing);
+    if (source.error != 0)
+        return source.error;
+    if (S_ISDIR(source.st.st_mode))
+        return EISDIR;
+    const Lookup target = resolve(link);
+    if (target.host.isEmpty())
+        return ENOENT;
+    if (target.error == 0)
+        return EEXIST;
+    if (!target.parentOk)
+        return target.error;
+    // Without AT_SYMLINK_FOLLOW a link is given the second name itself,
+    // never what it points to.
+    return ::linkat(AT_FDCWD, source.host.constData(), AT_FDCWD, target.host.constData(), 0) == 0 ? 0 : errno;
 }
 
 std::unique_ptr<File> HostFileSystem::openRead(const QString& path)

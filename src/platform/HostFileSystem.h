@@ -57,6 +57,8 @@ public:
     int ensureExactName(const QString& folder, const QString& exactName) override;
     int replaceFile(const QString& from, const QString& to) override;
     bool isRegularFile(const QString& path) const override;
+    bool fileStamp(const QString& path, FileStamp& stamp) const override;
+    int linkFile(const QString& existing, const QString& link) override;
 
     std::unique_ptr<Folder> openFolder(const QString& path) override;
     std::unique_ptr<File> openRead(const QString& path) override;
