@@ -224,13 +224,15 @@ void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, con
     }
     out.reset();
     in.reset();
-    keepAside(targetPath);
+    FileStamp there;
+    if (to.stamp(name, there))
+        keepAside(targetPath, there);
     // The file is recorded before it takes its name, so that whatever
     // stands under the name after a crash is accounted for: the file the
     // record names, or the one kept aside. Putting it in place keeps its
     // size and time.
     FileStamp stamp;
-    const QString stampText = m_ports.files.fileStamp(m_partial, stamp) ? LevelRecords::stampText(stamp) : QString();
+    const QString stampText = to.stamp(partial, stamp) ? LevelRecords::stampText(stamp) : QString();
     const int number = ++m_fileNumber;
     // The stamp first: a stamp without its file is never read.
     if (!stampText.isEmpty())
@@ -261,12 +263,11 @@ bool LevelInstaller::isRecordedContent(const QString& path, const FileStamp& now
     return false;
 }
 
-void LevelInstaller::keepAside(const QString& path)
+void LevelInstaller::keepAside(const QString& path, const FileStamp& now)
 {
     FileSystem& files = m_ports.files;
-    FileStamp now;
-    // Nothing there, or a folder, which the replace refuses.
-    if (!files.fileStamp(path, now) || now.directory)
+    // A folder is in the way, which the replace refuses.
+    if (now.directory)
         return;
     // A level's file as its record noted it is no one else's.
     if (isRecordedContent(path, now))

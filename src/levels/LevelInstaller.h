@@ -89,9 +89,9 @@ private:
     void ShowLevelDetails(const QString& title);
     void copyFile(Folder& from, Folder& to, const QString& name, const QString& sourcePath, const QString& targetPath,
                   const QString& title);
-    // Before `path` is replaced: keeps what is there aside unless a record
-    // accounts for it.
-    void keepAside(const QString& path);
+    // Before `path`, which stands there as `now`, is replaced: keeps it
+    // aside unless a record accounts for it.
+    void keepAside(const QString& path, const FileStamp& now);
     bool isRecordedContent(const QString& path, const FileStamp& now) const;
     void copyWhole(const QString& from, const QString& to);
     // Takes one file of a level away: puts back what was kept aside for it,

@@ -74,6 +74,8 @@ public:
     // system's code.
     virtual int replace(const QString& from, const QString& to) = 0;
     virtual bool remove(const QString& name) = 0;
+    // The stamp of the entry `name`; false when there is none.
+    virtual bool stamp(const QString& name, FileStamp& stamp) = 0;
     virtual int error() const = 0;
 };
 

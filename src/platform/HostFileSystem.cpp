@@ -118,6 +118,14 @@ bool isAscii(const QByteArray& bytes)
     return true;
 }
 
+void stampOf(const struct stat& st, FileStamp& stamp)
+{
+    stamp.regular = S_ISREG(st.st_mode);
+    stamp.directory = S_ISDIR(st.st_mode);
+    stamp.size = stamp.regular ? std::int64_t(st.st_size) : 0;
+    stamp.modified = nanoseconds(st.st_mtim);
+}
+
 class HostFile : public File {
 public:
     explicit HostFile(int fd) : m_fd(fd) {}
@@ -303,6 +311,17 @@ public:
             return false;
         }
         forget(stored);
+        return true;
+    }
+
+    bool stamp(const QString& name, FileStamp& stamp) override
+    {
+        const QByteArray stored = storedName(name);
+        struct stat st {};
+        // A name this folder does not hold needs no look.
+        if (!m_exact.contains(stored) || ::fstatat(m_fd, stored.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        stampOf(st, stamp);
         return true;
     }
 
@@ -950,10 +969,7 @@ bool HostFileSystem::fileStamp(const QString& path, FileStamp& stamp) const
     const Lookup found = resolve(path);
     if (found.error != 0)
         return false;
-    stamp.regular = S_ISREG(found.st.st_mode);
-    stamp.directory = S_ISDIR(found.st.st_mode);
-    stamp.size = stamp.regular ? std::int64_t(found.st.st_size) : 0;
-    stamp.modified = nanoseconds(found.st.st_mtim);
+    stampOf(found.st, stamp);
     return true;
 }
 

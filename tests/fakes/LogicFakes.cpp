@@ -129,6 +129,7 @@ public:
         return m_inner->remove(name);
     }
 
+    bool stamp(const QString& name, FileStamp& stamp) override { return m_inner->stamp(name, stamp); }
     int error() const override { return m_error ? m_error : m_inner->error(); }
 
 private:
