@@ -9,6 +9,7 @@
 #include "shell/Shell.h"
 
 #include <QElapsedTimer>
+#include <QSet>
 
 #include <cerrno>
 #include <limits>
@@ -18,10 +19,14 @@ namespace umbraxis {
 namespace {
 
 const QString kInsufficientSpace = QStringLiteral("Insufficient disk space");
+const QString kMapsFolder = QStringLiteral("Umbraxis\\maps\\");
+// Beside maps, so that Quake, which looks files up by their path below the
+// game folder, never reads what is kept there.
+const QString kKeptFolder = QStringLiteral("Umbraxis\\replaced\\maps\\");
 
-QString fileValue(int number)
+QString folderOf(const QString& path)
 {
-    return QStringLiteral("File%1").arg(number);
+    return path.left(path.lastIndexOf(QLatin1Char('\\')));
 }
 
 // The error of a failed file operation, with the path it failed on.
@@ -53,6 +58,11 @@ LevelInstaller::LevelInstaller(Ports ports)
 QString LevelInstaller::partialName(const QString& name)
 {
     return QStringLiteral(".~umbx-") + name;
+}
+
+QString LevelInstaller::keptStatus(int count)
+{
+    return count == 1 ? QStringLiteral("Kept 1 changed file") : QStringLiteral("Kept %1 changed files").arg(count);
 }
 
 QString LevelInstaller::FindQuake()
@@ -119,7 +129,11 @@ bool LevelInstaller::Install(const QString& title)
             m_fileNumber = 0;
             m_written.clear();
             m_partial.clear();
+            m_pendingPath.clear();
+            m_keptPartial.clear();
+            m_quake = quake;
             try {
+                m_records = LevelRecords::read(m_ports.settings);
                 InstallFiles(working + QLatin1Char('\\') + shelf.CatalogueName + QLatin1Char('\\') + directory,
                              game + QStringLiteral("maps"), title);
                 m_ports.settings.WriteSetting(title, QStringLiteral("LevelFileName"), mapName);
@@ -210,11 +224,140 @@ void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, con
     }
     out.reset();
     in.reset();
+    FileStamp there;
+    if (to.stamp(name, there))
+        keepAside(targetPath, there);
+    // The file is recorded before it takes its name, so that whatever
+    // stands under the name after a crash is accounted for: the file the
+    // record names, or the one kept aside. Putting it in place keeps its
+    // size and time.
+    FileStamp stamp;
+    const QString stampText = to.stamp(partial, stamp) ? LevelRecords::stampText(stamp) : QString();
+    const int number = ++m_fileNumber;
+    // The stamp first: a stamp without its file is never read.
+    if (!stampText.isEmpty())
+        m_ports.settings.WriteSetting(title, LevelRecords::stampValue(number), stampText);
+    m_ports.settings.WriteSetting(title, LevelRecords::fileValue(number), targetPath);
     if (const int error = to.replace(partial, name))
         throw fileError(error, targetPath);
     m_partial.clear();
-    m_written.append(targetPath);
-    m_ports.settings.WriteSetting(title, fileValue(++m_fileNumber), targetPath);
+    m_pendingPath.clear();
+    m_written.append({targetPath, stampText});
+    if (!stampText.isEmpty()) {
+        // A file another level shares holds this level's copy from now on:
+        // its removal must not take that for a change of the user's.
+        for (const LevelRecords::Claim& other : m_records.restampOthers(targetPath, title, stampText))
+            m_ports.settings.WriteSetting(other.title, LevelRecords::stampValue(other.number), stampText);
+    }
+    m_records.add(targetPath, {title, number, stampText, false});
+}
+
+bool LevelInstaller::isRecordedContent(const QString& path, const FileStamp& now) const
+{
+    if (!now.regular)
+        return false;
+    const QString stamp = LevelRecords::stampText(now);
+    for (const LevelRecords::Claim& claim : m_records.claims(path))
+        if (claim.stamp == stamp)
+            return true;
+    return false;
+}
+
+void LevelInstaller::keepAside(const QString& path, const FileStamp& now)
+{
+    FileSystem& files = m_ports.files;
+    // A folder is in the way, which the replace refuses.
+    if (now.directory)
+        return;
+    // A level's file as its record noted it is no one else's.
+    if (isRecordedContent(path, now))
+        return;
+    const QString kept = keptPath(path);
+    FileStamp older;
+    if (files.fileStamp(kept, older)) {
+        // Kept already: the kept file is a second name of this very one (an
+        // installation cut short between keeping and replacing it).
+        if (LevelRecords::stampText(now) == LevelRecords::stampText(older) && now.regular == older.regular)
+            return;
+        // What was kept before moves to a numbered name: nothing kept is
+        // ever lost.
+        QString numbered;
+        for (int n = 1;; ++n) {
+            numbered = kept + QStringLiteral(".~%1~").arg(n);
+            FileStamp taken;
+            if (!files.fileStamp(numbered, taken))
+                break;
+        }
+        if (const int error = files.replaceFile(kept, numbered))
+            throw fileError(error, kept);
+    } else {
+        const QString folder = folderOf(kept);
+        if (!files.directoryExists(folder)) {
+            if (const int error = files.forceDirectories(folder))
+                throw fileError(error, folder);
+        }
+    }
+    const int error = files.linkFile(path, kept);
+    if (error == EEXIST)
+        throw fileError(error, kept);
+    // A file system without second names gets a whole copy instead.
+    if (error != 0)
+        copyWhole(path, kept);
+    m_pendingPath = path;
+    m_pendingKept = kept;
+}
+
+void LevelInstaller::copyWhole(const QString& from, const QString& to)
+{
+    FileSystem& files = m_ports.files;
+    const QString partial = folderOf(to) + QLatin1Char('\\') + partialName(to.mid(folderOf(to).size() + 1));
+    std::unique_ptr<File> in = files.openRead(from);
+    if (!in)
+        throw fileError(files.lastError(), from);
+    std::unique_ptr<File> out = files.create(partial);
+    if (!out)
+        throw fileError(files.lastError(), to);
+    m_keptPartial = partial;
+    for (;;) {
+        const std::int64_t moved
+            = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * MostBlocksAtOnce);
+        if (moved < 0)
+            throw fileError(in->error() ? in->error() : EIO, from);
+        if (out->error())
+            throw fileError(out->error(), to);
+        if (moved == 0)
+            break;
+    }
+    // The copy stands for the file: it keeps the file's time.
+    FileStamp original;
+    if (files.fileStamp(from, original))
+        out->setModified(original.modified);
+    out.reset();
+    in.reset();
+    if (const int error = files.replaceFile(partial, to))
+        throw fileError(error, to);
+    m_keptPartial.clear();
+}
+
+bool LevelInstaller::release(const QString& path, const QString& stamp)
+{
+    FileSystem& files = m_ports.files;
+    FileStamp now;
+    const bool there = files.fileStamp(path, now);
+    if (there && now.directory)
+        return true;
+    if (there && (!now.regular || (!stamp.isEmpty() && stamp != LevelRecords::stampText(now))))
+        return false;
+    const QString kept = keptPath(path);
+    FileStamp keptStamp;
+    if (files.fileStamp(kept, keptStamp) && !keptStamp.directory) {
+        // One step: the real name holds the level's file or the kept one.
+        // One that cannot be put back stays kept, and the level's file with it.
+        files.replaceFile(kept, path);
+    } else if (there) {
+        files.deleteFile(path);
+    }
+    return true;
 }
 
 void LevelInstaller::takeBack(const QString& title)
@@ -224,19 +367,32 @@ void LevelInstaller::takeBack(const QString& title)
     FileSystem& files = m_ports.files;
     if (!m_partial.isEmpty())
         files.deleteFile(m_partial);
-    for (const QString& path : std::as_const(m_written))
-        files.deleteFile(path);
+    if (!m_keptPartial.isEmpty())
+        files.deleteFile(m_keptPartial);
+    // Kept aside but never replaced: the file is still in its place, and
+    // the kept one is a second name or a copy of it.
+    if (!m_pendingPath.isEmpty())
+        files.deleteFile(m_pendingKept);
+    QSet<QString> done;
+    for (qsizetype i = m_written.size() - 1; i >= 0; --i) {
+        const auto& [path, stamp] = m_written.at(i);
+        if (!m_records.namedByOtherInstalled(path, title) && !done.contains(LevelRecords::pathKey(path)))
+            release(path, stamp);
+        done.insert(LevelRecords::pathKey(path));
+    }
     try {
         m_ports.settings.EraseSection(title);
     } catch (const std::exception&) {
     }
     m_written.clear();
     m_partial.clear();
+    m_pendingPath.clear();
+    m_keptPartial.clear();
 }
 
-bool LevelInstaller::isRemovable(const QString& path, const QString& quakeDir) const
+bool LevelInstaller::isBelowMaps(const QString& path, const QString& quakeDir)
 {
-    const QString folder = quakeDir + QStringLiteral("Umbraxis\\maps\\");
+    const QString folder = quakeDir + kMapsFolder;
     if (!path.startsWith(folder, Qt::CaseInsensitive) || path.size() == folder.size())
         return false;
     QString names = path;
@@ -244,37 +400,53 @@ bool LevelInstaller::isRemovable(const QString& path, const QString& quakeDir) c
     for (const QString& name : names.split(QLatin1Char('\\')))
         if (name == QLatin1String(".."))
             return false;
-    return m_ports.files.isRegularFile(path);
+    return true;
 }
 
-void LevelInstaller::UnInstall(const QString& title)
+QString LevelInstaller::keptPath(const QString& path) const
+{
+    return m_quake + kKeptFolder + path.mid(m_quake.size() + kMapsFolder.size());
+}
+
+int LevelInstaller::UnInstall(const QString& title)
 {
     Progress& progress = m_ports.progress;
+    SettingsStore& settings = m_ports.settings;
     const QString quake = FindQuake();
     if (quake.isEmpty())
-        return;
+        return 0;
     m_ports.shell.PlayCue(QStringLiteral("dsight.wav"));
     progress.setPosition(0);
     progress.setStatus(QStringLiteral("Uninstalling ") + title);
     progress.ProgressStep();
     ShowLevelDetails(title);
 
+    m_quake = quake;
+    const LevelRecords records = LevelRecords::read(settings);
+    QSet<QString> done;
+    int kept = 0;
     int number = 1;
-    QString path = m_ports.settings.ReadSetting(title, fileValue(number), QString());
+    QString path = settings.ReadSetting(title, LevelRecords::fileValue(number), QString());
     while (!path.isEmpty()) {
         // Only what an installation put below the game's maps folder is
-        // deleted; any other path (a damaged or edited record) is passed
-        // over like a file that cannot be deleted.
-        if (isRemovable(path, quake))
-            m_ports.files.deleteFile(path);
+        // touched; any other path (a damaged or edited record) is passed
+        // over like a file that cannot be deleted. So is a file another
+        // installed level still needs.
+        const QString key = LevelRecords::pathKey(path);
+        if (isBelowMaps(path, quake) && !records.namedByOtherInstalled(path, title) && !done.contains(key)) {
+            done.insert(key);
+            if (!release(path, settings.ReadSetting(title, LevelRecords::stampValue(number), QString())))
+                ++kept;
+        }
         ++number;
         progress.ProgressStep();
-        path = m_ports.settings.ReadSetting(title, fileValue(number), QString());
+        path = settings.ReadSetting(title, LevelRecords::fileValue(number), QString());
     }
-    m_ports.settings.EraseSection(title);
+    settings.EraseSection(title);
     m_ports.shell.PlayCue(QStringLiteral("bounce.wav"));
-    progress.setStatus(QString());
+    progress.setStatus(kept > 0 ? keptStatus(kept) : QString());
     progress.setPosition(0);
+    return kept;
 }
 
 } // namespace umbraxis

@@ -260,34 +260,45 @@ void TfInstall::Image3Click()
     shell().PlayCue(QStringLiteral("guncock.wav"));
     if (findQuake().isEmpty())
         return;
+    int kept = 0;
     for (int row = lbInstalled->firstSelectedRow(); row >= 0; row = lbInstalled->firstSelectedRow()) {
         const QString title = lbInstalled->title(row);
         lbAvailable->addTitle(title);
         try {
-            m_installer.UnInstall(title);
+            kept += m_installer.UnInstall(title);
         } catch (...) {
             guard([&] { putBack(title, lbInstalled, row, lbAvailable); });
             throw;
         }
         lbInstalled->removeRow(row);
     }
+    showKept(kept);
 }
 
 void TfInstall::Image7Click()
 {
     if (findQuake().isEmpty())
         return;
+    int kept = 0;
     while (lbInstalled->count() > 0) {
         const QString title = lbInstalled->title(0);
         lbAvailable->addTitle(title);
         try {
-            m_installer.UnInstall(title);
+            kept += m_installer.UnInstall(title);
         } catch (...) {
             guard([&] { putBack(title, lbInstalled, 0, lbAvailable); });
             throw;
         }
         lbInstalled->removeRow(0);
     }
+    showKept(kept);
+}
+
+void TfInstall::showKept(int kept)
+{
+    // Each removal reports its own; the line ends with all of them.
+    if (kept > 0)
+        m_progress.setStatus(LevelInstaller::keptStatus(kept));
 }
 
 void TfInstall::Image5Click()

@@ -65,6 +65,8 @@ private:
     // `row` of `from` and already added to `to`, is left in the one list its
     // record says it belongs in.
     void putBack(const QString& title, LevelList* from, int row, LevelList* to);
+    // The status line after removals that left `kept` changed files.
+    void showKept(int kept);
 
     LevelShelf& m_shelf;
     StatusProgress m_progress;

@@ -20,6 +20,16 @@ enum FileAttribute : unsigned {
     faAnyFile = 0x3F,
 };
 
+// What an entry is and when it last changed, as its own entry says (a link
+// is not followed). Enough to tell a file written by the program from the
+// same file changed since.
+struct FileStamp {
+    std::int64_t size = 0;     // bytes, for a regular file
+    std::int64_t modified = 0; // nanoseconds since 1970-01-01 UTC
+    bool regular = false;
+    bool directory = false;
+};
+
 struct DirEntry {
     QString name;         // as the file system stores it
     unsigned attributes;  // FileAttribute bits
@@ -36,6 +46,9 @@ public:
     virtual std::int64_t write(const char* buffer, std::int64_t count) = 0;
     // The system's code of the last failed read or write, 0 when none.
     virtual int error() const = 0;
+    // Gives the file the modification time `nanoseconds` (since 1970 UTC),
+    // as a copy that stands for the original takes it; false on failure.
+    virtual bool setModified(std::int64_t nanoseconds) = 0;
     // Copies up to `count` bytes from where `source` stands to here, as
     // reads of up to `bufferSize` bytes into `buffer` and their writes would;
     // returns the bytes copied, 0 at the source's end, -1 when a read fails.
@@ -61,6 +74,8 @@ public:
     // system's code.
     virtual int replace(const QString& from, const QString& to) = 0;
     virtual bool remove(const QString& name) = 0;
+    // The stamp of the entry `name`; false when there is none.
+    virtual bool stamp(const QString& name, FileStamp& stamp) = 0;
     virtual int error() const = 0;
 };
 
@@ -156,6 +171,13 @@ public:
     // read-only attribute says), or it lies on a read-only file system. A
     // read-only folder takes no new entries.
     virtual bool isReadOnly(const QString& path) const = 0;
+    // The stamp of the entry `path` names; false when there is none.
+    virtual bool fileStamp(const QString& path, FileStamp& stamp) const = 0;
+    // Gives the file `existing` a second name, `link`, in one step, without
+    // copying it: later replacing either name leaves the other as it was.
+    // 0 on success, EEXIST when `link` names an entry already, else the
+    // system's code (a file system without such names refuses).
+    virtual int linkFile(const QString& existing, const QString& link) = 0;
 
     // The directory at `path`, or nullptr (lastError() tells why).
     virtual std::unique_ptr<Folder> openFolder(const QString& path) = 0;

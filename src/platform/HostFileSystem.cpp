@@ -18,6 +18,7 @@
 #include <linux/openat2.h>
 #include <string>
 #include <strings.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -117,6 +118,14 @@ bool isAscii(const QByteArray& bytes)
     return true;
 }
 
+void stampOf(const struct stat& st, FileStamp& stamp)
+{
+    stamp.regular = S_ISREG(st.st_mode);
+    stamp.directory = S_ISDIR(st.st_mode);
+    stamp.size = stamp.regular ? std::int64_t(st.st_size) : 0;
+    stamp.modified = nanoseconds(st.st_mtim);
+}
+
 class HostFile : public File {
 public:
     explicit HostFile(int fd) : m_fd(fd) {}
@@ -159,6 +168,19 @@ public:
     }
 
     int error() const override { return m_error; }
+
+    bool setModified(std::int64_t nanoseconds) override
+    {
+        timespec times[2] {};
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = time_t(nanoseconds / 1'000'000'000);
+        times[1].tv_nsec = long(nanoseconds % 1'000'000'000);
+        if (times[1].tv_nsec < 0) {
+            times[1].tv_nsec += 1'000'000'000;
+            --times[1].tv_sec;
+        }
+        return ::futimens(m_fd, times) == 0;
+    }
 
     std::int64_t copyFrom(File& source, char* buffer, std::int64_t bufferSize, std::int64_t count) override
     {
@@ -289,6 +311,17 @@ public:
             return false;
         }
         forget(stored);
+        return true;
+    }
+
+    bool stamp(const QString& name, FileStamp& stamp) override
+    {
+        const QByteArray stored = storedName(name);
+        struct stat st {};
+        // A name this folder does not hold needs no look.
+        if (!m_exact.contains(stored) || ::fstatat(m_fd, stored.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return false;
+        stampOf(st, stamp);
         return true;
     }
 
@@ -940,6 +973,34 @@ bool HostFileSystem::isReadOnly(const QString& path) const
         return true;
     struct statvfs volume {};
     return ::statvfs(found.host.constData(), &volume) == 0 && (volume.f_flag & ST_RDONLY);
+}
+
+bool HostFileSystem::fileStamp(const QString& path, FileStamp& stamp) const
+{
+    const Lookup found = resolve(path);
+    if (found.error != 0)
+        return false;
+    stampOf(found.st, stamp);
+    return true;
+}
+
+int HostFileSystem::linkFile(const QString& existing, const QString& link)
+{
+    const Lookup source = resolve(existing);
+    if (source.error != 0)
+        return source.error;
+    if (S_ISDIR(source.st.st_mode))
+        return EISDIR;
+    const Lookup target = resolve(link);
+    if (target.host.isEmpty())
+        return ENOENT;
+    if (target.error == 0)
+        return EEXIST;
+    if (!target.parentOk)
+        return target.error;
+    // Without AT_SYMLINK_FOLLOW a link is given the second name itself,
+    // never what it points to.
+    return ::linkat(AT_FDCWD, source.host.constData(), AT_FDCWD, target.host.constData(), 0) == 0 ? 0 : errno;
 }
 
 std::unique_ptr<File> HostFileSystem::openRead(const QString& path)

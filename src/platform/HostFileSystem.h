@@ -58,6 +58,8 @@ public:
     int replaceFile(const QString& from, const QString& to) override;
     bool isRegularFile(const QString& path) const override;
     bool isReadOnly(const QString& path) const override;
+    bool fileStamp(const QString& path, FileStamp& stamp) const override;
+    int linkFile(const QString& existing, const QString& link) override;
 
     std::unique_ptr<Folder> openFolder(const QString& path) override;
     std::unique_ptr<File> openRead(const QString& path) override;

@@ -610,4 +610,13 @@ void IniSettingsStore::EraseSection(const QString& section)
         save(section, QString());
 }
 
+QStringList IniSettingsStore::ReadSections()
+{
+    QStringList names;
+    for (const IniDocument::Section& section : open(QString(), Access::Read).sections())
+        if (!section.path.isEmpty() && !section.values.isEmpty())
+            names << section.path;
+    return names;
+}
+
 } // namespace umbraxis

@@ -87,6 +87,7 @@ public:
     void WriteSetting(const QString& section, const QString& name,
                       const QString& value) override;
     void EraseSection(const QString& section) override;
+    QStringList ReadSections() override;
 
     // What tells one version of the file from another.
     struct Identity {

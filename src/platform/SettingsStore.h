@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace umbraxis {
 
@@ -19,6 +20,8 @@ public:
     virtual void WriteSetting(const QString& section, const QString& name,
                               const QString& value) = 0;
     virtual void EraseSection(const QString& section) = 0;
+    // The names of the sections that hold values, as stored.
+    virtual QStringList ReadSections() = 0;
 };
 
 } // namespace umbraxis

@@ -12,6 +12,7 @@ namespace {
 
 constexpr QPoint DisplayLevelsButton(279, 411);
 constexpr QPoint InstallSelectedArrow(165, 141);
+constexpr QPoint UninstallSelectedArrow(165, 221);
 constexpr QPoint UninstallAllArrow(165, 261);
 
 // The centre of row `row` of the list whose top-left corner is `list`.
@@ -129,6 +130,16 @@ TEST_F(InstallScreenProgram, InstallsByArrowAndByDragAndRemovesThemAgain)
     display.run("xdotool", {"mouseup", "1"});
     ASSERT_TRUE(waitFor([&] { return settings()->contains("Umbral Gate/LevelFileName"); }))
         << "the drag installed nothing";
+    expectInstalled("Umbral Gate", "gate", "umbx8");
+
+    // Both levels bring README.TXT. Removing Rust Foundry, the first of the
+    // installed list, leaves the one Umbral Gate still needs, with its bytes.
+    click(screen, rowOf(installed, 0).x(), rowOf(installed, 0).y());
+    QThread::msleep(800);
+    click(screen, UninstallSelectedArrow.x(), UninstallSelectedArrow.y());
+    ASSERT_TRUE(waitFor([&] { return !settings()->childGroups().contains("Rust Foundry"); }))
+        << "Rust Foundry was not removed";
+    EXPECT_FALSE(QFileInfo::exists(maps() + "/umbx1.bsp"));
     expectInstalled("Umbral Gate", "gate", "umbx8");
 
     click(screen, UninstallAllArrow.x(), UninstallAllArrow.y());

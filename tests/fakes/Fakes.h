@@ -32,6 +32,7 @@ public:
                         const QString& defaultValue) override;
     void WriteSetting(const QString& section, const QString& name, const QString& value) override;
     void EraseSection(const QString& section) override;
+    QStringList ReadSections() override { return sections.keys(); }
 
     // Section -> (value name -> text), names as first written.
     QMap<QString, QMap<QString, QString>> sections;

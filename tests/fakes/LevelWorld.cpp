@@ -62,12 +62,12 @@ void LevelWorld::loadCatalogue()
     shelf.LoadCatalogue(*files, *settings, QStringLiteral("levels"));
 }
 
-QStringList LevelWorld::mapsFiles() const
+QStringList LevelWorld::filesBelow(const QString& folder)
 {
     QStringList found;
-    QDirIterator it(mapsPath(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext())
-        found << QDir(mapsPath()).relativeFilePath(it.next());
+        found << QDir(folder).relativeFilePath(it.next());
     found.sort();
     return found;
 }

@@ -41,9 +41,15 @@ public:
     QString cdPath(const QString& relative) const { return m_root + "/cd/" + relative; }
     QString quakePath(const QString& relative) const { return m_quake + "/quake/" + relative; }
     QString mapsPath(const QString& relative = QString()) const { return quakePath("Umbraxis/maps/" + relative); }
+    // Where a file of the maps folder that an installation replaced is kept.
+    QString keptPath(const QString& relative = QString()) const
+    {
+        return quakePath("Umbraxis/replaced/maps/" + relative);
+    }
 
-    // Every file below the maps folder, relative to it, sorted.
-    QStringList mapsFiles() const;
+    // Every file below the maps folder (or `folder`), relative to it, sorted.
+    QStringList mapsFiles() const { return filesBelow(mapsPath()); }
+    static QStringList filesBelow(const QString& folder);
     static QByteArray contentOf(const QString& hostPath);
     static void write(const QString& hostPath, const QByteArray& content);
 

@@ -67,6 +67,7 @@ public:
     }
 
     int error() const override { return m_error ? m_error : m_inner->error(); }
+    bool setModified(std::int64_t nanoseconds) override { return m_inner->setModified(nanoseconds); }
 
 private:
     std::unique_ptr<File> m_inner;
@@ -111,17 +112,24 @@ public:
             m_error = EACCES;
             return nullptr;
         }
+        m_owner.changing(QStringLiteral("create ") + path);
         return m_owner.wrap(m_inner->create(name), path);
     }
 
-    int replace(const QString& from, const QString& to) override { return m_inner->replace(from, to); }
+    int replace(const QString& from, const QString& to) override
+    {
+        m_owner.changing(QStringLiteral("replace ") + m_path + QLatin1Char('\\') + to);
+        return m_inner->replace(from, to);
+    }
 
     bool remove(const QString& name) override
     {
+        m_owner.changing(QStringLiteral("remove ") + m_path + QLatin1Char('\\') + name);
         m_owner.deleted << m_path + QLatin1Char('\\') + name;
         return m_inner->remove(name);
     }
 
+    bool stamp(const QString& name, FileStamp& stamp) override { return m_inner->stamp(name, stamp); }
     int error() const override { return m_error ? m_error : m_inner->error(); }
 
 private:
@@ -200,13 +208,29 @@ std::unique_ptr<File> FailingFileSystem::create(const QString& path)
         m_error = EACCES;
         return nullptr;
     }
+    changing(QStringLiteral("create ") + path);
     return wrap(HostFileSystem::create(path), path);
 }
 
 bool FailingFileSystem::deleteFile(const QString& path)
 {
+    changing(QStringLiteral("remove ") + path);
     deleted << path;
     return HostFileSystem::deleteFile(path);
+}
+
+int FailingFileSystem::replaceFile(const QString& from, const QString& to)
+{
+    changing(QStringLiteral("replace ") + to);
+    return HostFileSystem::replaceFile(from, to);
+}
+
+int FailingFileSystem::linkFile(const QString& existing, const QString& link)
+{
+    if (refuseLinks)
+        return EPERM;
+    changing(QStringLiteral("link ") + link);
+    return HostFileSystem::linkFile(existing, link);
 }
 
 } // namespace umbraxis

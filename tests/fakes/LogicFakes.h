@@ -91,6 +91,16 @@ public:
     // Every path deleted, and every directory a walk listed, in order.
     QStringList deleted;
     mutable QStringList listed;
+    // Refuses second names for files, as a file system without them does.
+    bool refuseLinks = false;
+    // Called before every change to a file's name or content (a create, a
+    // replace, a removal, a second name), with what is about to happen.
+    std::function<void(const QString&)> beforeChange;
+    void changing(const QString& what)
+    {
+        if (beforeChange)
+            beforeChange(what);
+    }
 
     std::vector<DirEntry> findEntries(const QString& pattern, unsigned allowed) const override;
     bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const override;
@@ -101,6 +111,8 @@ public:
     std::unique_ptr<File> create(const QString& path) override;
     int lastError() const override { return m_error ? m_error : HostFileSystem::lastError(); }
     bool deleteFile(const QString& path) override;
+    int replaceFile(const QString& from, const QString& to) override;
+    int linkFile(const QString& existing, const QString& link) override;
 
     static bool endsWithAny(const QString& path, const QStringList& ends);
     // A file of this file system that fails as asked.

@@ -61,8 +61,49 @@ QString settingsFile(const QString& root)
     return root + "/config/Umbraxis.conf";
 }
 
+// Files the user had in the maps folder before: three of them the level
+// replaces (one under another letter case), one it leaves alone.
+const QList<QPair<QString, QByteArray>> kUsersFiles = {{"umbx3.lit", pattern(5000, 7)},
+                                                       {"README.TXT", "the user's own notes"},
+                                                       {"sounds/drip.wav", pattern(40000, 8)},
+                                                       {"mine.cfg", "bind q +attack"}};
+
+// A store that lets the test act before each change it makes, so that
+// kills also land between a file's replace and its record.
+class WatchedStore : public SettingsStore {
+public:
+    WatchedStore(SettingsStore& inner, std::function<void()> before) : m_inner(inner), m_before(std::move(before)) {}
+    QString ReadSetting(const QString& section, const QString& name, const QString& fallback) override
+    {
+        return m_inner.ReadSetting(section, name, fallback);
+    }
+    void WriteSetting(const QString& section, const QString& name, const QString& value) override
+    {
+        m_before();
+        m_inner.WriteSetting(section, name, value);
+    }
+    void EraseSection(const QString& section) override
+    {
+        m_before();
+        m_inner.EraseSection(section);
+    }
+    QStringList ReadSections() override { return m_inner.ReadSections(); }
+
+private:
+    SettingsStore& m_inner;
+    std::function<void()> m_before;
+};
+
+void writeUsersFiles(const LevelWorld& world)
+{
+    for (const auto& [name, content] : kUsersFiles)
+        LevelWorld::write(world.mapsPath(name), content);
+}
+
 // The child: one installation in the world at $UMBRAXIS_CRASH_WORLD, killed
-// at step $UMBRAXIS_CRASH_AT. Only the crash test runs it.
+// at step $UMBRAXIS_CRASH_AT or before change $UMBRAXIS_CRASH_CHANGE (to a
+// file or to the settings), on a file system without second names when
+// $UMBRAXIS_CRASH_NOLINKS is set. Only the crash tests run it.
 TEST(InstallCrashChild, DISABLED_InstallsUntilKilled)
 {
     const QString root = qEnvironmentVariable("UMBRAXIS_CRASH_WORLD");
@@ -70,7 +111,16 @@ TEST(InstallCrashChild, DISABLED_InstallsUntilKilled)
         GTEST_SKIP() << "run by the crash test only";
     LevelWorld world(root);
     world.addLevel(crashLevel());
-    IniSettingsStore store(settingsFile(root));
+    world.files->refuseLinks = qEnvironmentVariableIsSet("UMBRAXIS_CRASH_NOLINKS");
+    const int killAtChange = qEnvironmentVariableIntValue("UMBRAXIS_CRASH_CHANGE");
+    int changes = 0;
+    const auto change = [&] {
+        if (++changes == killAtChange)
+            ::raise(SIGKILL);
+    };
+    world.files->beforeChange = [&](const QString&) { change(); };
+    IniSettingsStore file(settingsFile(root));
+    WatchedStore store(file, change);
     world.useSettings(store);
     CrashingProgress progress(world.log, qEnvironmentVariableIntValue("UMBRAXIS_CRASH_AT"));
     progress.quietSteps = true;
@@ -83,6 +133,23 @@ TEST(InstallCrashChild, DISABLED_InstallsUntilKilled)
 
 class InstallCrashTest : public ::testing::Test {
 protected:
+    // Runs the child in the world at `root`, with `settings` added to its
+    // environment; true when it was killed.
+    static bool runChild(const QString& root, const QMap<QString, QString>& settings)
+    {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("UMBRAXIS_CRASH_WORLD", root);
+        for (auto it = settings.cbegin(); it != settings.cend(); ++it)
+            environment.insert(it.key(), it.value());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=InstallCrashChild.DISABLED_InstallsUntilKilled", "--gtest_also_run_disabled_tests"});
+        EXPECT_TRUE(child.waitForFinished(30000));
+        return child.exitStatus() == QProcess::CrashExit;
+    }
+
     // The files below maps that carry a real name, each the whole of its
     // source; partial files are the only others allowed.
     void expectNothingTorn(const LevelWorld& world)
@@ -122,16 +189,7 @@ TEST_F(InstallCrashTest, KilledAnywhereTheNextInstallationCompletesExactly)
         const int killAt = 1 + (total - 1) * k / (kills - 1);
         SCOPED_TRACE(killAt);
         QTemporaryDir dir;
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("UMBRAXIS_CRASH_WORLD", dir.path());
-        environment.insert("UMBRAXIS_CRASH_AT", QString::number(killAt));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_filter=InstallCrashChild.DISABLED_InstallsUntilKilled", "--gtest_also_run_disabled_tests"});
-        ASSERT_TRUE(child.waitForFinished(30000));
-        const bool killed = child.exitStatus() == QProcess::CrashExit;
+        const bool killed = runChild(dir.path(), {{"UMBRAXIS_CRASH_AT", QString::number(killAt)}});
         if (killAt < total) {
             EXPECT_TRUE(killed) << "the child was to be killed at step " << killAt;
         }
@@ -165,6 +223,76 @@ TEST_F(InstallCrashTest, KilledAnywhereTheNextInstallationCompletesExactly)
         EXPECT_EQ(store.ReadSetting("Cinder Keep", "LevelFileName", ""), "umbx3");
         EXPECT_EQ(world.mapsFiles().size(), crashLevel().files.size()) << "no partial file is left";
         expectNothingTorn(world);
+    }
+}
+
+TEST_F(InstallCrashTest, KilledWhileReplacingTheUsersFilesNoneIsEverLost)
+{
+    for (const bool links : {true, false}) {
+        SCOPED_TRACE(links ? "kept under second names" : "kept as copies");
+        // How many changes to files and settings a whole installation makes.
+        int total = 0;
+        {
+            QTemporaryDir dry;
+            LevelWorld world(dry.path());
+            writeUsersFiles(world);
+            world.addLevel(crashLevel());
+            WatchedStore store(world.memorySettings, [&] { ++total; });
+            world.useSettings(store);
+            world.loadCatalogue();
+            world.files->refuseLinks = !links;
+            world.files->beforeChange = [&](const QString&) { ++total; };
+            ASSERT_TRUE(world.installer->Install("Cinder Keep"));
+        }
+        ASSERT_GT(total, 24);
+        for (int killAt = 1; killAt <= total; ++killAt) {
+            SCOPED_TRACE(killAt);
+            QTemporaryDir dir;
+            {
+                LevelWorld world(dir.path());
+                writeUsersFiles(world);
+            }
+            QMap<QString, QString> settings{{"UMBRAXIS_CRASH_CHANGE", QString::number(killAt)}};
+            if (!links)
+                settings.insert("UMBRAXIS_CRASH_NOLINKS", "1");
+            EXPECT_TRUE(runChild(dir.path(), settings));
+
+            LevelWorld world(dir.path());
+            world.addLevel(crashLevel());
+            world.files->refuseLinks = !links;
+            // Under a real name, the user's file or the level's, whole; and
+            // each of the user's files under its name or kept aside.
+            for (const QString& relative : world.mapsFiles()) {
+                if (QFileInfo(relative).fileName().startsWith(LevelInstaller::partialName(QString())))
+                    continue;
+                QByteArrayList allowed;
+                for (const auto& [name, content] : kUsersFiles + crashLevel().files)
+                    if (name.compare(relative, Qt::CaseInsensitive) == 0)
+                        allowed << content;
+                EXPECT_TRUE(allowed.contains(LevelWorld::contentOf(world.mapsPath(relative))))
+                    << relative.toStdString() << " is torn or unknown";
+            }
+            for (const auto& [name, content] : kUsersFiles)
+                EXPECT_TRUE(LevelWorld::contentOf(world.mapsPath(name)) == content
+                            || LevelWorld::contentOf(world.keptPath(name.toLower())) == content)
+                    << name.toStdString() << " is lost";
+
+            // The next installation completes, and its removal gives the
+            // user back exactly what was there.
+            IniSettingsStore store(settingsFile(dir.path()));
+            world.useSettings(store);
+            world.loadCatalogue();
+            ASSERT_TRUE(world.installer->Install("Cinder Keep"));
+            EXPECT_EQ(world.installer->UnInstall("Cinder Keep"), 0);
+            QStringList expected;
+            for (const auto& [name, content] : kUsersFiles) {
+                expected << name;
+                EXPECT_EQ(LevelWorld::contentOf(world.mapsPath(name)), content) << name.toStdString();
+            }
+            expected.sort();
+            EXPECT_EQ(world.mapsFiles(), expected);
+            EXPECT_EQ(LevelWorld::filesBelow(world.keptPath()), QStringList());
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/AppError.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -18,6 +19,15 @@ QByteArray bytes(int size, char seed)
     for (int i = 0; i < size; ++i)
         data[i] = char(seed + i * 7 % 251);
     return data;
+}
+
+// What a record notes of a file: its size and modification time.
+QString stampOf(const QString& hostPath)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(hostPath).constData(), &st) != 0)
+        return QString();
+    return QStringLiteral("%1 %2").arg(st.st_size).arg(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
 }
 
 const SampleLevel kFoundry{"Rust Foundry", "foundry", "5000", "umbx1",
@@ -68,10 +78,18 @@ TEST_F(LevelInstallerTest, InstallsTheLevelsFilesAndRecordsEachOneThenTheMapName
     EXPECT_EQ(world->mapsFiles(), (QStringList{"readme.txt", "umbx1.bsp", "umbx1.lit"}));
     for (const auto& [name, content] : kFoundry.files)
         EXPECT_EQ(LevelWorld::contentOf(world->mapsPath(name)), content) << name.toStdString();
+    // Each file's size and time come with it, under names no older copy
+    // reads, and before it: a stamp never names a file of its own.
     EXPECT_EQ(record("Rust Foundry"), (QMap<QString, QString>{{"File1", "c:\\quake\\Umbraxis\\maps\\readme.txt"},
                                                              {"File2", "c:\\quake\\Umbraxis\\maps\\umbx1.bsp"},
                                                              {"File3", "c:\\quake\\Umbraxis\\maps\\umbx1.lit"},
+                                                             {"Stamp1", stampOf(world->mapsPath("readme.txt"))},
+                                                             {"Stamp2", stampOf(world->mapsPath("umbx1.bsp"))},
+                                                             {"Stamp3", stampOf(world->mapsPath("umbx1.lit"))},
                                                              {"LevelFileName", "umbx1"}}));
+    EXPECT_EQ(world->memorySettings.log.filter("write Rust Foundry/").mid(0, 2),
+              (QStringList{"write Rust Foundry/Stamp1=" + record("Rust Foundry")["Stamp1"],
+                           "write Rust Foundry/File1=c:\\quake\\Umbraxis\\maps\\readme.txt"}));
     EXPECT_TRUE(world->memorySettings.log.last().contains("LevelFileName")) << "the map name comes last";
     // Cues and status texts in the order the user meets them.
     EXPECT_EQ(world->log.only("cue "), (QStringList{"guncock.wav", "dsight.wav", "bounce.wav"}));
@@ -166,7 +184,7 @@ TEST_F(LevelInstallerTest, AFailingRecordTakesTheInstallationBackToo)
 {
     world->addLevel(kFoundry);
     world->loadCatalogue();
-    world->memorySettings.writesBeforeFailure = 3;  // QuakeDir, File1, File2, then File3 fails
+    world->memorySettings.writesBeforeFailure = 6;  // QuakeDir, two files with their stamps, Stamp3, then File3 fails
     EXPECT_EQ(errorOf([&] { world->installer->Install("Rust Foundry"); }), "Failed to set data for 'File3'");
     EXPECT_TRUE(world->mapsFiles().isEmpty());
 }
@@ -290,6 +308,112 @@ TEST_F(LevelRemovalTest, QuakeNotFoundRemovesNothing)
     EXPECT_EQ(world->mapsFiles(), QStringList{"a.bsp"});
     EXPECT_TRUE(world->memorySettings.sections.contains("Level"));
     EXPECT_FALSE(world->log.only("cue ").contains("dsight.wav"));
+}
+
+// Two levels that bring a file of the same name (spelt differently).
+const SampleLevel kVaults{"The Ember Vaults", "vaults", "5000", "umbx2",
+                          {{"umbx2.bsp", bytes(9000, 'v')}, {"README.TXT", "Vaults notes\r\n"}}};
+
+TEST_F(LevelRemovalTest, ASharedFileStaysUntilTheLastLevelThatNamesItIsRemoved)
+{
+    for (const bool firstInstalledFirst : {true, false}) {
+        SCOPED_TRACE(firstInstalledFirst ? "removing the first installed first" : "removing the last installed first");
+        QTemporaryDir fresh;
+        world.reset();
+        world = std::make_unique<LevelWorld>(fresh.path());
+        install(kFoundry);
+        install(kVaults);
+        // The shared file holds the last installation's copy, and both
+        // records say so.
+        EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("readme.txt")), "Vaults notes\r\n");
+        EXPECT_EQ(record("Rust Foundry")["Stamp1"], stampOf(world->mapsPath("readme.txt")));
+        EXPECT_EQ(record("The Ember Vaults")["Stamp1"], stampOf(world->mapsPath("readme.txt")));
+        EXPECT_FALSE(QFileInfo::exists(world->keptPath())) << "a level's file is not kept aside";
+
+        const QString first = firstInstalledFirst ? kFoundry.title : kVaults.title;
+        const QString second = firstInstalledFirst ? kVaults.title : kFoundry.title;
+        world->installer->UnInstall(first);
+        EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("readme.txt")), "Vaults notes\r\n");
+        EXPECT_EQ(world->mapsFiles(), (QStringList{"readme.txt", firstInstalledFirst ? "umbx2.bsp" : "umbx1.bsp"}
+                                       + (firstInstalledFirst ? QStringList() : QStringList{"umbx1.lit"})));
+        EXPECT_EQ(world->progress.status(), "");
+        world->installer->UnInstall(second);
+        EXPECT_TRUE(world->mapsFiles().isEmpty()) << world->mapsFiles().join(' ').toStdString();
+        EXPECT_EQ(world->progress.status(), "") << "the shared file was not taken for a changed one";
+        EXPECT_TRUE(world->memorySettings.sections.isEmpty() || world->memorySettings.sections.keys() == QStringList{"Main"});
+    }
+}
+
+TEST_F(LevelRemovalTest, AFileThatWasThereBeforeIsKeptAsideAndPutBack)
+{
+    for (const bool links : {true, false}) {
+        SCOPED_TRACE(links ? "kept under a second name" : "kept as a copy");
+        QTemporaryDir fresh;
+        world.reset();
+        world = std::make_unique<LevelWorld>(fresh.path());
+        world->files->refuseLinks = !links;
+        // The user's own lighting, and a copy of the notes the same as the
+        // level's: both were there before and stay after.
+        LevelWorld::write(world->mapsPath("UMBX1.LIT"), "the user's lighting");
+        LevelWorld::write(world->mapsPath("readme.txt"), "Hello\r\n");
+        const QString readmeStamp = stampOf(world->mapsPath("readme.txt"));
+        install(kFoundry);
+        EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("UMBX1.LIT")), kFoundry.files[1].second);
+        EXPECT_EQ(LevelWorld::filesBelow(world->keptPath()), (QStringList{"readme.txt", "umbx1.lit"}));
+        EXPECT_EQ(LevelWorld::contentOf(world->keptPath("umbx1.lit")), "the user's lighting");
+
+        world->installer->UnInstall(kFoundry.title);
+        EXPECT_EQ(world->mapsFiles(), (QStringList{"UMBX1.LIT", "readme.txt"}));
+        EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("UMBX1.LIT")), "the user's lighting");
+        EXPECT_EQ(stampOf(world->mapsPath("readme.txt")), readmeStamp) << "the very file the user had";
+        EXPECT_TRUE(LevelWorld::filesBelow(world->keptPath()).isEmpty());
+        EXPECT_EQ(world->progress.status(), "");
+    }
+}
+
+TEST_F(LevelRemovalTest, AFileChangedAfterItsInstallationStaysAndNothingKeptIsLost)
+{
+    LevelWorld::write(world->mapsPath("umbx1.lit"), "original");
+    install(kFoundry);
+    LevelWorld::write(world->mapsPath("umbx1.lit"), "edited lighting");
+    LevelWorld::write(world->mapsPath("readme.txt"), "Hullo\r\n"); // the same size
+    world->installer->UnInstall(kFoundry.title);
+    EXPECT_EQ(world->mapsFiles(), (QStringList{"readme.txt", "umbx1.lit"}));
+    EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("umbx1.lit")), "edited lighting");
+    EXPECT_EQ(LevelWorld::contentOf(world->keptPath("umbx1.lit")), "original");
+    EXPECT_EQ(world->progress.status(), "Kept 2 changed files");
+    EXPECT_FALSE(world->memorySettings.sections.contains(kFoundry.title));
+
+    // Installed again over the changed files: these are kept aside in turn,
+    // the earlier one under a numbered name, and come back at the removal.
+    EXPECT_TRUE(world->installer->Install(kFoundry.title));
+    world->installer->UnInstall(kFoundry.title);
+    EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("umbx1.lit")), "edited lighting");
+    EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("readme.txt")), "Hullo\r\n");
+    EXPECT_EQ(LevelWorld::filesBelow(world->keptPath()), QStringList{"umbx1.lit.~1~"});
+    EXPECT_EQ(LevelWorld::contentOf(world->keptPath("umbx1.lit.~1~")), "original");
+    EXPECT_EQ(world->progress.status(), "");
+}
+
+TEST_F(LevelRemovalTest, AFailedInstallationPutsBackWhatItReplacedAndLeavesSharedFiles)
+{
+    install(kFoundry);
+    LevelWorld::write(world->mapsPath("mine.cfg"), "bind x");
+    SampleLevel level = kVaults;
+    level.files = {{"README.TXT", "Vaults notes\r\n"}, {"mine.cfg", "bind y"}, {"zz.bsp", "Z"}};
+    world->files->failCreate = {".~umbx-zz.bsp"};
+    world->addLevel(level);
+    world->loadCatalogue();
+    EXPECT_EQ(errorOf([&] { world->installer->Install(level.title); }),
+              "I/O error 13 (c:\\quake\\Umbraxis\\maps\\zz.bsp)");
+    EXPECT_EQ(world->mapsFiles(), (QStringList{"mine.cfg", "readme.txt", "umbx1.bsp", "umbx1.lit"}));
+    EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("mine.cfg")), "bind x");
+    EXPECT_TRUE(LevelWorld::filesBelow(world->keptPath()).isEmpty());
+    EXPECT_FALSE(world->memorySettings.sections.contains(level.title));
+    // The other level still goes whole, and the user's file stays.
+    world->installer->UnInstall(kFoundry.title);
+    EXPECT_EQ(world->mapsFiles(), QStringList{"mine.cfg"});
+    EXPECT_EQ(world->progress.status(), "");
 }
 
 } // namespace

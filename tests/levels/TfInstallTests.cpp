@@ -273,12 +273,14 @@ TEST_F(TfInstallTest, RemoveAllEmptiesTheInstalledListWithoutACueOfItsOwn)
     auto screen = showScreen();
     click(*screen, 2);
     ASSERT_EQ(titles(screen->lbInstalled), (QStringList{"Alpha", "Bravo"}));
+    LevelWorld::write(world->mapsPath("alpha1.bsp"), "the user's own edit");
     world->log.events.clear();
     click(*screen, 7);
     EXPECT_TRUE(titles(screen->lbInstalled).isEmpty());
     EXPECT_EQ(titles(screen->lbAvailable), (QStringList{"Alpha", "Bravo"}));
     EXPECT_EQ(world->log.only("cue ").first(), "dsight.wav") << "no click cue before the first removal";
-    EXPECT_TRUE(world->mapsFiles().isEmpty());
+    EXPECT_EQ(world->mapsFiles(), QStringList{"alpha1.bsp"});
+    EXPECT_EQ(screen->lStatus()->text(), "Kept 1 changed file") << "told once every level is removed";
 }
 
 TEST_F(TfInstallTest, AnActionWithNothingSelectedStillFindsQuake)

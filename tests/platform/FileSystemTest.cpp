@@ -550,6 +550,41 @@ TEST_F(FileSystemTest, ReplacingAFilePutsTheNewOneInPlaceInOneStep)
     EXPECT_FALSE(m_files->isRegularFile("c:\\maps"));
 }
 
+TEST_F(FileSystemTest, ASecondNameKeepsAFileWhenItsFirstIsReplaced)
+{
+    makeDir("c/maps");
+    makeDir("c/kept");
+    makeFile("c/maps/Level.bsp", "the user's");
+    makeLink("c/maps/link.bsp", "Level.bsp");
+    FileStamp before;
+    ASSERT_TRUE(m_files->fileStamp("c:\\maps\\level.bsp", before));
+    EXPECT_TRUE(before.regular);
+    EXPECT_EQ(before.size, 10);
+    EXPECT_EQ(m_files->linkFile("c:\\maps\\level.bsp", "c:\\kept\\level.bsp"), 0);
+    EXPECT_EQ(m_files->linkFile("c:\\maps\\level.bsp", "c:\\KEPT\\LEVEL.BSP"), EEXIST);
+    makeFile("c/maps/.partial", "new");
+    EXPECT_EQ(m_files->replaceFile("c:\\maps\\.partial", "c:\\maps\\level.bsp"), 0);
+    EXPECT_EQ(readHost("c/maps/Level.bsp"), "new");
+    EXPECT_EQ(readHost("c/kept/level.bsp"), "the user's");
+    FileStamp kept;
+    ASSERT_TRUE(m_files->fileStamp("c:\\kept\\level.bsp", kept));
+    EXPECT_EQ(kept.modified, before.modified);
+
+    // A link gets the second name itself, never what it points to.
+    EXPECT_EQ(m_files->linkFile("c:\\maps\\link.bsp", "c:\\kept\\link.bsp"), 0);
+    EXPECT_TRUE(QFileInfo(host("c/kept/link.bsp")).isSymLink());
+    ASSERT_TRUE(m_files->fileStamp("c:\\kept\\link.bsp", kept));
+    EXPECT_FALSE(kept.regular);
+    EXPECT_FALSE(m_files->fileStamp("c:\\maps\\missing", kept));
+
+    // A folder held open sees the same, by any letter case.
+    const std::unique_ptr<Folder> folder = m_files->openFolder("c:\\maps");
+    ASSERT_TRUE(folder);
+    ASSERT_TRUE(folder->stamp("LEVEL.BSP", kept));
+    EXPECT_EQ(kept.size, 3);
+    EXPECT_FALSE(folder->stamp("missing", kept));
+}
+
 TEST_F(FileSystemTest, AWorkingDirectoryOutsideEveryDriveGetsADriveOfItsOwn)
 {
     makeDir("elsewhere/levels");

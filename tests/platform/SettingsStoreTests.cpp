@@ -88,6 +88,12 @@ TEST_F(SettingsStoreTest, SectionsAndNamesMatchRegardlessOfCase)
     EXPECT_EQ(raw.childGroups(), QStringList{"Rust Foundry"});
     raw.beginGroup("Rust Foundry");
     EXPECT_EQ(raw.childKeys(), QStringList{"LevelFileName"});
+
+    // Sections are listed as stored, once each, while they hold values.
+    store.WriteSetting("Main", "Version", "1.0");
+    EXPECT_EQ(store.ReadSections(), (QStringList{"Rust Foundry", "Main"}));
+    store.EraseSection("RUST FOUNDRY");
+    EXPECT_EQ(store.ReadSections(), QStringList{"Main"});
 }
 
 TEST_F(SettingsStoreTest, EraseSectionRemovesValuesAndSubkeysOnly)

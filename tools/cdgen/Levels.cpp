@@ -35,6 +35,19 @@ QByteArray readme(const PackLevel& level, const QString& modes)
     });
 }
 
+// The notes that most level folders of such a pack carry under one shared
+// name, so that levels installed side by side share that file.
+QByteArray packNotes(const PackLevel& level)
+{
+    return crlfText({
+        QStringLiteral("UMBRAXIS - %1").arg(level.title.toUpper()),
+        QString(),
+        QStringLiteral("This folder holds one level of the Umbraxis pack; %1.txt tells").arg(level.levelName),
+        QStringLiteral("its story. Do not copy it by hand: the front end on this CD installs"),
+        QStringLiteral("it, and removes it again without touching what other levels need."),
+    });
+}
+
 constexpr double kPi = 3.14159265358979323846;
 
 // A low hum for the gate level's own ambient sound.
@@ -190,6 +203,9 @@ QList<PackLevel> packLevels()
         level.descText = paragraphs;
         level.files.append({level.levelName + QStringLiteral(".bsp"), placeholderMap(row.mapSize, seed++)});
         level.files.append({level.levelName + QStringLiteral(".txt"), readme(level, QLatin1String(row.modes))});
+        // The deathmatch arena came from another team, without the notes.
+        if (level.directory != QLatin1String("shatter"))
+            level.files.append({QStringLiteral("README.TXT"), packNotes(level)});
         if (level.directory == QLatin1String("gate"))
             level.files.append({QStringLiteral("sound/umbx/gatehum.wav"), gateHum()});
         levels.append(level);
