@@ -11,7 +11,7 @@
 #include "levels/LevelInstaller.h"
 #include "levels/LevelShelf.h"
 #include "locator/QuakeLocator.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMediaPlayer.h"
 #include "shell/Progress.h"
@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     std::unique_ptr<MediaPlayer> player = media.createPlayer();
     Shell shell(*player, files);
     bench::CountingProgress progress;
-    QuakeLocator locator(settings, files, shell, progress, QuakeLocator::Variant::InstallScreen);
+    QuakeLocator locator(settings, files, shell, progress);
     LevelShelf shelf;
     shelf.readWorkingDir(files);
     shelf.LoadCatalogue(files, settings, QStringLiteral("levels"));

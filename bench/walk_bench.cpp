@@ -7,7 +7,7 @@
 
 #include "BenchSupport.h"
 #include "locator/QuakeLocator.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMediaPlayer.h"
 #include "shell/Progress.h"
@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     std::unique_ptr<MediaPlayer> player = media.createPlayer();
     Shell shell(*player, files);
     bench::CountingProgress progress;
-    QuakeLocator locator(settings, files, shell, progress, QuakeLocator::Variant::InstallScreen);
+    QuakeLocator locator(settings, files, shell, progress);
 
     const QStringList findArguments{root, QStringLiteral("-type"), QStringLiteral("d")};
     bench::timeCommand(QStringLiteral("find"), findArguments);  // warms the caches for both alike

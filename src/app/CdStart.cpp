@@ -1,6 +1,6 @@
 #include "app/CdStart.h"
 
-#include "platform/CdFinder.h"
+#include "platform/files/CdFinder.h"
 #include "platform/InstanceGuard.h"
 #include "screens/TfInsertCd.h"
 

@@ -1,13 +1,13 @@
 #include "app/RealServices.h"
 
-#include "platform/HostFileSystem.h"
-#include "platform/HostInstalledPrograms.h"
-#include "platform/HostProcessStarter.h"
-#include "platform/HostQuakePlaces.h"
+#include "platform/files/HostFileSystem.h"
+#include "platform/process/HostInstalledPrograms.h"
+#include "platform/process/HostProcessStarter.h"
+#include "platform/files/HostQuakePlaces.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
 #include "platform/IniSettingsStore.h"
-#include "platform/SystemDialogs.h"
+#include "platform/windowing/SystemDialogs.h"
 
 namespace umbraxis {
 

@@ -109,41 +109,25 @@ void QuakeLauncher::RunQuake(const QString& title, const QString& mode)
     progress.setStatus(QStringLiteral("Running Quake"));
     progress.setPosition(20);
     progress.repaintNow();
-    // Before the directory changes, while the cue's path still leads to it.
     m_ports.shell.PlayCue(QStringLiteral("guncock.wav"));
-    const QString previous = files.currentDirectory();
-    const std::unique_ptr<DirectoryHold> hold = files.holdCurrentDirectory();
     m_ports.shell.KnownQuakeDir = quake;
-    if (const int error = files.setCurrentDirectory(quake))
+    // The game starts in the Quake directory, while the program stays where
+    // its own pictures and cues are found.
+    if (const int error = files.probeFolder(quake))
         throw directoryError(error, quake);
-    // The program's own pictures and cues are found from its directory: it
-    // goes back there whatever happens, by the hold when the path fails.
-    const auto comeBack = [&] {
-        const int error = files.setCurrentDirectory(previous);
-        if (error)
-            hold->restore();
-        return error;
-    };
-    try {
-        const QString mapName = m_ports.settings.ReadSetting(title, QStringLiteral("LevelFileName"), QString());
-        // A game that looks up "-game umbraxis" by its exact name finds the
-        // game folder "Umbraxis" all the same.
-        files.ensureExactName(quake, QStringLiteral("umbraxis"));
-        // Whether the game started is not the launch's concern: no message.
-        if (engine) {
-            linkGameData(files, quake);
-            m_ports.processes.startHostProgram(engine->program,
-                                               QuakeEngine::arguments(files.toHost(quake), mode, mapName));
-        } else {
-            const GameCommand command = GameCommand::build(quake, mode, mapName);
-            m_ports.processes.startProgram(command.program(), command.arguments(), ShowNormally);
-        }
-    } catch (...) {
-        comeBack();
-        throw;
+    const QString mapName = m_ports.settings.ReadSetting(title, QStringLiteral("LevelFileName"), QString());
+    // A game that looks up "-game umbraxis" by its exact name finds the game
+    // folder "Umbraxis" all the same.
+    files.ensureExactName(quake, QStringLiteral("umbraxis"));
+    // Whether the game started is not the launch's concern: no message.
+    if (engine) {
+        linkGameData(files, quake);
+        m_ports.processes.startHostProgram(engine->program, QuakeEngine::arguments(files.toHost(quake), mode, mapName),
+                                           quake);
+    } else {
+        const GameCommand command = GameCommand::build(quake, mode, mapName);
+        m_ports.processes.startProgram(command.program(), command.arguments(), quake, ShowNormally);
     }
-    if (const int error = comeBack())
-        throw directoryError(error, previous);
     progress.setStatus(QString());
     progress.setPosition(0);
     progress.repaintNow();

@@ -59,10 +59,9 @@ inline const QString Deathmatch = QStringLiteral("+deathmatch 1");
 inline const QString Cooperative = QStringLiteral("+coop 1");
 } // namespace GameMode
 
-// Starts Quake on an installed level. It finds Quake first, then switches to
-// the Quake directory only for the moment of the start, and never waits for
-// the game. A Quake directory with quake.exe starts it; one without starts the
-// first installed engine on it.
+// Starts Quake on an installed level. It finds Quake first, starts the game
+// in the Quake directory, and never waits for it. A Quake directory with
+// quake.exe starts it; one without starts the first installed engine on it.
 class QuakeLauncher {
 public:
     struct Ports {

@@ -13,9 +13,8 @@ namespace umbraxis {
 TfRun::TfRun(const Services& services, Shell& shell, LevelShelf& shelf, QWidget* parent)
     : Screen(services, &shell, QSize(640, 480), parent)
     , m_shelf(shelf)
-    , m_progress(this, QRect(344, 320, 201, 17), QRect(296, 344, 257, 15))
-    , m_locator(*services.settings, *services.files, shell, m_progress, QuakeLocator::Variant::RunScreen,
-                services.places)
+    , m_progress(this, QRect(344, 320, 201, 17), QRect(296, 344, 257, 15), QStringLiteral("Ready"))
+    , m_locator(services, shell, m_progress)
     , m_launcher({*services.settings, *services.files, shell, m_progress, m_locator, *services.processes,
                   services.programs})
 {

@@ -145,16 +145,20 @@ void LevelCatalogue::CatalogueNext()
         ++m_cursor;
 }
 
+QString CatalogueRecord::field(const QString& column) const
+{
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (columns[i].compare(column, Qt::CaseInsensitive) == 0)
+            return values.value(i);
+    }
+    return QString();
+}
+
 QString LevelCatalogue::CatalogueField(const QString& column) const
 {
     if (CatalogueAtEnd())
         return QString();
-    const QStringList& record = m_data.records[m_cursor];
-    for (qsizetype i = 0; i < m_data.columns.size(); ++i) {
-        if (m_data.columns[i].compare(column, Qt::CaseInsensitive) == 0)
-            return i < record.size() ? record[i] : QString();
-    }
-    return QString();
+    return CatalogueRecord{m_data.columns, m_data.records[m_cursor]}.field(column);
 }
 
 void LevelCatalogue::CatalogueLocate(const QString& column, const QString& value)
@@ -163,6 +167,16 @@ void LevelCatalogue::CatalogueLocate(const QString& column, const QString& value
         if (CatalogueField(column) == value)
             return;
     }
+}
+
+CatalogueRecord LevelCatalogue::record(const QString& column, const QString& value) const
+{
+    for (const QStringList& values : m_data.records) {
+        CatalogueRecord record{m_data.columns, values};
+        if (record.field(column) == value)
+            return record;
+    }
+    return {};
 }
 
 void LevelCatalogue::CatalogueClose()

@@ -23,6 +23,16 @@ struct CatalogueData {
 // the header; every later line, an empty one too, is a record.
 CatalogueData parseCatalogue(const QByteArray& bytes);
 
+// One record of the catalogue, read by column name: the value of the first
+// column called `column` (ignoring case); empty text for an unknown column or
+// a value the record lacks.
+struct CatalogueRecord {
+    QStringList columns;
+    QStringList values;
+
+    QString field(const QString& column) const;
+};
+
 // The level catalogue in memory with its one cursor. Every user places the
 // cursor before reading (open, first or locate). A catalogue that was never
 // opened, or was closed, has no columns and no records.
@@ -43,6 +53,10 @@ public:
     // exactly, or to the end when none does.
     void CatalogueLocate(const QString& column, const QString& value);
     void CatalogueClose();
+
+    // The first record whose `column` equals `value` exactly, or an empty
+    // record when none does; the cursor stays where it is.
+    CatalogueRecord record(const QString& column, const QString& value) const;
 
     int cursor() const { return m_cursor; }
     int recordCount() const { return int(m_data.records.size()); }

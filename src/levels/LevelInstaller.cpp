@@ -117,15 +117,15 @@ bool LevelInstaller::Install(const QString& title)
     progress.ProgressStep();
     ShowLevelDetails(title);
 
-    LevelCatalogue& catalogue = shelf.catalogue;
-    const qint32 needed = parseInteger(catalogue.CatalogueField(QStringLiteral("DirSize")));
+    const CatalogueRecord record = shelf.catalogue.record(QStringLiteral("Title"), title);
+    const qint32 needed = parseInteger(record.field(QStringLiteral("DirSize")));
     // The space is that of the file system the level goes to, in 64 bits.
     const qint64 free = m_ports.files.freeSpaceAt(game + QStringLiteral("maps"));
     bool result = false;
     if (needed < free) {
-        const QString directory = catalogue.CatalogueField(QStringLiteral("Directory"));
+        const QString directory = record.field(QStringLiteral("Directory"));
         if (!directory.isEmpty()) {
-            const QString mapName = catalogue.CatalogueField(QStringLiteral("LevelName"));
+            const QString mapName = record.field(QStringLiteral("LevelName"));
             m_fileNumber = 0;
             m_written.clear();
             m_partial.clear();
@@ -164,20 +164,20 @@ void LevelInstaller::InstallFiles(const QString& source, const QString& target, 
             throw fileError(error, target);
     }
     // Each folder is looked up once; its files are reached from it.
-    const std::unique_ptr<Folder> from = files.openFolder(source);
-    if (!from)
-        throw fileError(files.lastError(), source);
-    const std::unique_ptr<Folder> to = files.openFolder(target);
-    if (!to)
-        throw fileError(files.lastError(), target);
-    const std::vector<DirEntry> entries = from->entries();
+    const Opened<Folder> from = files.openFolder(source);
+    if (!from.handle)
+        throw fileError(from.error, source);
+    const Opened<Folder> to = files.openFolder(target);
+    if (!to.handle)
+        throw fileError(to.error, target);
+    const std::vector<DirEntry> entries = files.findEntries(source + QStringLiteral("\\*"), faAnyFile);
     for (const DirEntry& entry : entries) {
         const QString sourcePath = source + QLatin1Char('\\') + entry.name;
         const QString targetPath = target + QLatin1Char('\\') + entry.name;
         if (entry.attributes & faDirectory)
             InstallFiles(sourcePath, targetPath, title);
         else
-            copyFile(*from, *to, entry.name, sourcePath, targetPath, title);
+            copyFile(*from.handle, *to.handle, entry.name, sourcePath, targetPath, title);
         m_ports.progress.ProgressStep();
     }
 }
@@ -185,14 +185,14 @@ void LevelInstaller::InstallFiles(const QString& source, const QString& target, 
 void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, const QString& sourcePath,
                               const QString& targetPath, const QString& title)
 {
-    std::unique_ptr<File> in = from.openRead(name);
+    auto [in, readError] = from.openRead(name);
     if (!in)
-        throw fileError(from.error(), sourcePath);
+        throw fileError(readError, sourcePath);
     const QString partial = partialName(name);
     // A leftover of an interrupted installation under this name is replaced.
-    std::unique_ptr<File> out = to.create(partial);
+    auto [out, createError] = to.create(partial);
     if (!out)
-        throw fileError(to.error(), targetPath);
+        throw fileError(createError, targetPath);
     m_partial = targetPath.left(targetPath.size() - name.size()) + partial;
     // The bar steps once for every block of 32000 bytes read and written,
     // and once more for the read that finds the end, whether the kernel
@@ -311,12 +311,12 @@ void LevelInstaller::copyWhole(const QString& from, const QString& to)
 {
     FileSystem& files = m_ports.files;
     const QString partial = folderOf(to) + QLatin1Char('\\') + partialName(to.mid(folderOf(to).size() + 1));
-    std::unique_ptr<File> in = files.openRead(from);
+    auto [in, readError] = files.openRead(from);
     if (!in)
-        throw fileError(files.lastError(), from);
-    std::unique_ptr<File> out = files.create(partial);
+        throw fileError(readError, from);
+    auto [out, createError] = files.create(partial);
     if (!out)
-        throw fileError(files.lastError(), to);
+        throw fileError(createError, to);
     m_keptPartial = partial;
     for (;;) {
         const std::int64_t moved

@@ -31,8 +31,7 @@ TfInstall::TfInstall(const Services& services, Shell& shell, LevelShelf& shelf, 
     : Screen(services, &shell, QSize(640, 480), parent)
     , m_shelf(shelf)
     , m_progress(this, QRect(88, 336, 201, 17), QRect(40, 360, 257, 15))
-    , m_locator(*services.settings, *services.files, shell, m_progress, QuakeLocator::Variant::InstallScreen,
-                services.places)
+    , m_locator(services, shell, m_progress)
     , m_installer({*services.settings, *services.files, shell, m_progress, shelf, m_locator,
                    [this](const LevelDetails& details) { showDetails(details); }})
 {

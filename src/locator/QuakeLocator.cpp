@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/QuakePlaces.h"
+#include "platform/Services.h"
 #include "platform/SettingsStore.h"
 #include "shell/Progress.h"
 #include "shell/Shell.h"
@@ -46,13 +47,17 @@ bool isNamed(const DirEntry& entry, QLatin1String name)
 } // namespace
 
 QuakeLocator::QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress,
-                           Variant variant, QuakePlaces* places)
+                           QuakePlaces* places)
     : m_settings(settings)
     , m_files(files)
     , m_shell(shell)
     , m_progress(progress)
-    , m_variant(variant)
     , m_places(places)
+{
+}
+
+QuakeLocator::QuakeLocator(const Services& services, Shell& shell, Progress& progress)
+    : QuakeLocator(*services.settings, *services.files, shell, progress, services.places)
 {
 }
 
@@ -164,7 +169,7 @@ bool QuakeLocator::SearchForQuake(QString& directory)
 
     m_settings.WriteSetting(QStringLiteral("Main"), QStringLiteral("QuakeDir"), current);
     directory = found ? current : QString();
-    m_progress.setStatus(m_variant == Variant::RunScreen ? QStringLiteral("Ready") : QString());
+    m_progress.setStatus(m_progress.statusAfterSearch());
     m_progress.setPosition(0);
     return found;
 }

@@ -9,19 +9,21 @@ class Progress;
 class QuakePlaces;
 class SettingsStore;
 class Shell;
+struct Services;
 
 // Finds the directory that holds Quake: `quake.exe` together with `id1`, or
 // game data that a Linux engine can start, `id1` with `pak0.pak` in it (in
 // any letter case) in a folder the user can write to. It tries the directory
 // known so far (this run's, else the remembered one), then the places where
-// the system keeps Quake, and walks drives A: to J: depth-first last. The two
-// screens that search show different status texts around the search.
+// the system keeps Quake, and walks drives A: to J: depth-first last. The
+// progress port shows the search and says what the status line reads after
+// it.
 class QuakeLocator {
 public:
-    enum class Variant { RunScreen, InstallScreen };
-
-    QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress, Variant variant,
+    QuakeLocator(SettingsStore& settings, FileSystem& files, Shell& shell, Progress& progress,
                  QuakePlaces* places = nullptr);
+    // The same, with the ports a screen's services hold.
+    QuakeLocator(const Services& services, Shell& shell, Progress& progress);
 
     // True with the Quake directory ("c:\quake\", ending in a backslash) in
     // `directory`; false with it empty. Writes what it ends with to the
@@ -44,7 +46,6 @@ private:
     FileSystem& m_files;
     Shell& m_shell;
     Progress& m_progress;
-    Variant m_variant;
     QuakePlaces* m_places;
     int m_examined = 0;
 };

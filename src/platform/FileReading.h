@@ -7,9 +7,12 @@ namespace umbraxis {
 
 class FileSystem;
 
-// The whole content of a file named by a program path ("text\dethmath.txt"),
-// read through the file system. A file that is missing, is not a regular
-// file or cannot be read raises "Cannot open file %s" with the path as given.
+// Reads the whole content of a file named by a program path
+// ("text\dethmath.txt") through the file system into `content`: 0, or the
+// system's code when it is missing, is not a regular file or cannot be read.
+int readWholeFile(FileSystem& files, const QString& path, QByteArray& content);
+
+// The same, raising "Cannot open file %s" with the path as given on failure.
 QByteArray readFileBytes(FileSystem& files, const QString& path);
 
 } // namespace umbraxis

@@ -1,6 +1,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <strings.h>
 
 namespace umbraxis {
 
@@ -20,6 +21,11 @@ std::int64_t File::copyFrom(File& source, char* buffer, std::int64_t bufferSize,
             break;
     }
     return done;
+}
+
+bool WalkEntry::isNamed(const char* ascii) const
+{
+    return ::strcasecmp(stored.c_str(), ascii) == 0;
 }
 
 } // namespace umbraxis

@@ -56,27 +56,32 @@ public:
     virtual std::int64_t copyFrom(File& source, char* buffer, std::int64_t bufferSize, std::int64_t count);
 };
 
+// A handle a file system operation opened, or why it could not: `handle`
+// is null exactly when `error` holds the system's code (an errno value).
+template <class Handle>
+struct Opened {
+    std::unique_ptr<Handle> handle;
+    int error = 0;
+};
+
 // A directory opened once, so that many files can be read, written and put
 // in place in it without looking its path up again. Names are matched
 // regardless of letter case (an exact match first), as the file system's
-// own lookups are.
+// own lookups are. Failures are reported as the file system's are.
 class Folder {
 public:
     virtual ~Folder() = default;
-    // The entries, like FileSystem::findEntries with every attribute.
-    virtual std::vector<DirEntry> entries() = 0;
-    // nullptr on failure; error() then holds the system's code.
-    virtual std::unique_ptr<File> openRead(const QString& name) = 0;
+    virtual Opened<File> openRead(const QString& name) = 0;
     // Creates the file, replacing one of that name; never writes through a
     // link.
-    virtual std::unique_ptr<File> create(const QString& name) = 0;
+    virtual Opened<File> create(const QString& name) = 0;
     // Puts the file `from` in the place of `to` in one step; 0 or the
     // system's code.
     virtual int replace(const QString& from, const QString& to) = 0;
-    virtual bool remove(const QString& name) = 0;
+    // 0 or the system's code.
+    virtual int remove(const QString& name) = 0;
     // The stamp of the entry `name`; false when there is none.
     virtual bool stamp(const QString& name, FileStamp& stamp) = 0;
-    virtual int error() const = 0;
 };
 
 // One entry of a directory as a walk sees it: what it is comes from the
@@ -94,14 +99,6 @@ struct WalkEntry {
 
 // A directory a walk has reached: its program path ("c:\games", always
 // ending in a backslash) and where the file system finds it again.
-// The current directory as it was when the hold was taken.
-class DirectoryHold {
-public:
-    virtual ~DirectoryHold() = default;
-    // Makes the held directory current again; 0 or the system's error code.
-    virtual int restore() = 0;
-};
-
 struct WalkDirectory {
     QString path;
     QByteArray place;
@@ -112,6 +109,11 @@ struct WalkDirectory {
 // relative to the current directory. Names match regardless of letter case
 // (an exact match first). Symbolic links are reported as plain files and are
 // never entered.
+//
+// Every operation that can fail says why in one way: it returns the
+// system's error code (an errno value), 0 when it succeeded, on its own or
+// beside the handle it opens (Opened). Questions (does it exist, what is
+// in it, how much space is left) answer "no", "nothing" or -1 instead.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -120,52 +122,56 @@ public:
     // case; names that do not exist are kept as given. Empty when the drive
     // is not mapped.
     virtual QString toHost(const QString& path) const = 0;
-    // The program path for a host path ("/" + "home/x" = "c:\home\x").
-    virtual QString fromHost(const QString& hostPath) const = 0;
 
     // A non-directory entry of that name exists (hidden and read-only count).
     virtual bool fileExists(const QString& path) const = 0;
     virtual bool directoryExists(const QString& path) const = 0;
 
-    // The entries matching the last component of `pattern` ("*.*", "*", a
-    // plain name, wildcards * and ?) whose attributes pass: entries with
-    // hidden, system or directory bits not in `allowed` are dropped, like the
-    // classic attribute-filtered find. "." and ".." are never returned. An
-    // unreadable directory gives no entries.
+    // The listing of a folder: the entries matching the last component of
+    // `pattern` ("*.*", "*", a plain name, wildcards * and ?) whose
+    // attributes pass: entries with hidden, system or directory bits not in
+    // `allowed` are dropped, like the classic attribute-filtered find. "."
+    // and ".." are never returned. An unreadable directory gives no entries.
     virtual std::vector<DirEntry> findEntries(const QString& pattern, unsigned allowed) const = 0;
 
     // True when the drive (1 = a:, 3 = c:) is mapped and its folder exists.
     virtual bool probeDrive(int driveNumber) const = 0;
-    // Free bytes on the drive, -1 when the query fails.
-    virtual std::int64_t freeSpace(int driveNumber) const = 0;
     // Free bytes where `path` lies: on the file system of its nearest
     // existing folder (one drive may span several). -1 when unknown.
     virtual std::int64_t freeSpaceAt(const QString& path) const = 0;
 
     // The walk of a drive: its root ("c:"), then each directory listed
-    // once. A listing gives every entry but "." and "..", in the file
-    // system's own order; a directory that cannot be listed gives none.
+    // once, by a listing of its own that is quicker than findEntries: it
+    // gives every entry but "." and "..", in the file system's own order,
+    // with what each entry is taken from the listing alone. 0, or the
+    // system's code for a directory that cannot be listed (no entries).
     virtual WalkDirectory walkRoot(int driveNumber) const = 0;
-    virtual bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const = 0;
+    virtual int listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const = 0;
     virtual WalkDirectory walkInto(const WalkDirectory& parent, const WalkEntry& entry) const = 0;
 
-    // Create one directory; 0 on success, else the system's error code.
+    // Create one directory.
     virtual int createDirectory(const QString& path) = 0;
-    // Create a directory and every missing one above it; 0 or an error code.
+    // Create a directory and every missing one above it.
     virtual int forceDirectories(const QString& path) = 0;
-    virtual bool deleteFile(const QString& path) = 0;
+    // Deletes a file or a link (never what it points to), never a folder.
+    virtual int deleteFile(const QString& path) = 0;
     // Makes sure that `exactName`, spelled as given, reaches the entry of
     // `folder` whose name matches it regardless of case, for programs that
     // look names up exactly: when no entry has exactly that name, a link of
-    // that name to the matching entry is made. 0 when the name reaches it,
-    // else the system's code (ENOENT when nothing matches).
+    // that name to the matching entry is made. ENOENT when nothing matches.
     virtual int ensureExactName(const QString& folder, const QString& exactName) = 0;
     // Puts the file `from` in the place of `to` in one step, replacing what
-    // was there; 0 on success, else the system's error code.
+    // was there.
     virtual int replaceFile(const QString& from, const QString& to) = 0;
-    // True when `path` names a regular file itself: not a directory, not a
-    // link, not a device.
-    virtual bool isRegularFile(const QString& path) const = 0;
+    // Gives the file `existing` a second name, `link`, in one step, without
+    // copying it: later replacing either name leaves the other as it was.
+    // EEXIST when `link` names an entry already (a file system without
+    // such names refuses with a code of its own).
+    virtual int linkFile(const QString& existing, const QString& link) = 0;
+    // Whether a program could be started in `folder`: 0 when it is a
+    // directory this user may enter.
+    virtual int probeFolder(const QString& folder) const = 0;
+
     // True when the entry at `path` exists and may not be written: its own
     // permission bits deny this user writing (the superuser included, as the
     // read-only attribute says), or it lies on a read-only file system. A
@@ -173,26 +179,13 @@ public:
     virtual bool isReadOnly(const QString& path) const = 0;
     // The stamp of the entry `path` names; false when there is none.
     virtual bool fileStamp(const QString& path, FileStamp& stamp) const = 0;
-    // Gives the file `existing` a second name, `link`, in one step, without
-    // copying it: later replacing either name leaves the other as it was.
-    // 0 on success, EEXIST when `link` names an entry already, else the
-    // system's code (a file system without such names refuses).
-    virtual int linkFile(const QString& existing, const QString& link) = 0;
 
-    // The directory at `path`, or nullptr (lastError() tells why).
-    virtual std::unique_ptr<Folder> openFolder(const QString& path) = 0;
+    virtual Opened<Folder> openFolder(const QString& path) = 0;
+    virtual Opened<File> openRead(const QString& path) = 0;
+    virtual Opened<File> create(const QString& path) = 0;
 
-    // nullptr on failure; lastError() then holds the system's error code.
-    virtual std::unique_ptr<File> openRead(const QString& path) = 0;
-    virtual std::unique_ptr<File> create(const QString& path) = 0;
-    virtual int lastError() const = 0;
-
+    // The program path of the program's working directory.
     virtual QString currentDirectory() const = 0;
-    // 0 on success, else the system's error code.
-    virtual int setCurrentDirectory(const QString& path) = 0;
-    // A hold on the current directory that makes it current again even when
-    // its path no longer leads to it (renamed, or its drive gone).
-    virtual std::unique_ptr<DirectoryHold> holdCurrentDirectory() const = 0;
 };
 
 } // namespace umbraxis

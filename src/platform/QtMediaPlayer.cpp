@@ -1,9 +1,9 @@
 #include "platform/QtMediaPlayer.h"
 
 #include "platform/AppError.h"
-#include "platform/RegularFile.h"
 #include "platform/VideoPipeline.h"
 #include "platform/VideoSurface.h"
+#include "platform/files/RegularFile.h"
 
 #include <QAudioDevice>
 #include <QCoreApplication>
@@ -45,21 +45,19 @@ std::unique_ptr<WaveOutput> decodeSoundTrack(int fd)
     file.close();
     if (!wave)
         return nullptr;
-    const int memory = ::memfd_create("umbraxis-sound-track", MFD_CLOEXEC);
-    if (memory < 0)
+    Descriptor memory(::memfd_create("umbraxis-sound-track", MFD_CLOEXEC));
+    if (!memory)
         return nullptr;
     qsizetype written = 0;
     while (written < wave->size()) {
-        const ssize_t n = ::write(memory, wave->constData() + written, size_t(wave->size() - written));
-        if (n <= 0) {
-            ::close(memory);
+        const ssize_t n = ::write(memory.get(), wave->constData() + written, size_t(wave->size() - written));
+        if (n <= 0)
             return nullptr;
-        }
         written += n;
     }
-    ::lseek(memory, 0, SEEK_SET);
+    ::lseek(memory.get(), 0, SEEK_SET);
     // The decoder closes the descriptor.
-    return WaveOutput::decode(memory, std::numeric_limits<qint64>::max());
+    return WaveOutput::decode(memory.release(), std::numeric_limits<qint64>::max());
 }
 
 QString defaultResolve(const QString& programPath)
@@ -116,7 +114,7 @@ void QtMediaPlayer::open()
         m_transport.closeDevice();
         destroyBackend();
     }
-    int fd = -1;
+    Descriptor fd;
     try {
         if (m_fileName.isEmpty())
             throw AppError(QString::fromLatin1(MediaText::NotFound));
@@ -129,21 +127,18 @@ void QtMediaPlayer::open()
             throw AppError(QString::fromLatin1(MediaText::NotFound));
         int error = 0;
         fd = openRegularFile(QFile::encodeName(hostPath), error);
-        if (fd < 0)
+        if (!fd)
             throw AppError(QString::fromLatin1(MediaText::CannotOpen));
         QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+        if (!file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
             throw AppError(QString::fromLatin1(MediaText::CannotOpen));
         const MediaHeaderResult result = readMediaHeader(file, *kind);
         file.close();
         if (!result.ok)
             throw AppError(result.error.isEmpty() ? QString::fromLatin1(MediaText::UnknownError) : result.error);
         m_header = result.header;
-        createBackend(info.absoluteFilePath(), *kind, fd);
-        fd = -1;
+        createBackend(info.absoluteFilePath(), *kind, std::move(fd));
     } catch (...) {
-        if (fd >= 0)
-            ::close(fd);
         m_transport.openFailed();
         throw;
     }
@@ -332,7 +327,7 @@ void QtMediaPlayer::endTimerFired()
         m_transport.update();
 }
 
-void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int fd)
+void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, Descriptor fd)
 {
     // Not yet known at the very start of the program: the sound is then
     // made ready for a device, and timed if there turns out to be none.
@@ -340,12 +335,10 @@ void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int f
     if (kind == MediaKind::Wave) {
         // Without an output device a sound is only timed, never decoded:
         // the clock is what callers rely on.
-        if (!audioDevice) {
-            ::close(fd);
+        if (!audioDevice)
             return;
-        }
-        ::lseek(fd, 0, SEEK_SET);
-        m_wave = WaveOutput::decode(fd, m_header.frames);
+        ::lseek(fd.get(), 0, SEEK_SET);
+        m_wave = WaveOutput::decode(fd.release(), m_header.frames);
         // A sound the decoder cannot read is timed by the clock, and its
         // plays report Failure.
         m_clockStandsIn = !m_wave;
@@ -356,8 +349,8 @@ void QtMediaPlayer::createBackend(const QString& hostPath, MediaKind kind, int f
     // that follows it. A track the program cannot decode itself is left to
     // the video decoder.
     if (audioDevice)
-        m_track = decodeSoundTrack(fd);
-    ::close(fd);
+        m_track = decodeSoundTrack(fd.get());
+    fd.reset();
     m_video = std::make_unique<VideoPipeline>(hostPath, audioDevice && !m_track);
     placeVideo();
 }

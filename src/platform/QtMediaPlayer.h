@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Descriptor.h"
 #include "platform/MediaHeaders.h"
 #include "platform/MediaPlayer.h"
 #include "platform/MediaTransport.h"
@@ -81,7 +82,7 @@ private:
     void started(qint64 fromMs) override;
     void halted(qint64 atMs) override;
 
-    void createBackend(const QString& hostPath, MediaKind kind, int fd);
+    void createBackend(const QString& hostPath, MediaKind kind, Descriptor fd);
     // Whether position and end follow the decoder of a sound (what the
     // device played) or of a video (what it showed); otherwise the clock.
     bool followsDevice() const

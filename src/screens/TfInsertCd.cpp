@@ -1,6 +1,6 @@
 #include "screens/TfInsertCd.h"
 
-#include "platform/CdFinder.h"
+#include "platform/files/CdFinder.h"
 
 #include <QApplication>
 #include <QDir>

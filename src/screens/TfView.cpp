@@ -4,7 +4,7 @@
 #include "platform/Desktop.h"
 #include "platform/FileReading.h"
 #include "platform/FileSystem.h"
-#include "platform/KeyboardLayout.h"
+#include "platform/windowing/KeyboardLayout.h"
 #include "platform/SingleByteText.h"
 #include "screens/RtfReader.h"
 #include "shell/Shell.h"

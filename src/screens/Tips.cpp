@@ -1,7 +1,7 @@
 #include "screens/Tips.h"
 
 #include "platform/AppError.h"
-#include "platform/FileSystem.h"
+#include "platform/FileReading.h"
 
 #include <QTime>
 #include <cerrno>
@@ -93,29 +93,13 @@ private:
 
 QByteArray readTipsFile(FileSystem& files, const QString& path)
 {
-    std::unique_ptr<File> file = files.openRead(path);
-    if (!file) {
-        const int code = files.lastError();
-        if (code == ENOENT)
-            throw AppError(QStringLiteral("File not found"));
-        throw AppError(formatMessage(QStringLiteral("I/O error %d"), QString::number(code)));
-    }
     QByteArray content;
-    constexpr std::int64_t chunk = 64 * 1024;
-    for (;;) {
-        const qsizetype at = content.size();
-        content.resize(at + chunk);
-        errno = 0;
-        const std::int64_t got = file->read(content.data() + at, chunk);
-        if (got < 0) {
-            // The file reports no code of its own; the host's is the best there is.
-            const int code = errno != 0 ? errno : EIO;
-            throw AppError(formatMessage(QStringLiteral("I/O error %d"), QString::number(code)));
-        }
-        content.resize(at + qsizetype(got));
-        if (got == 0)
-            return content;
-    }
+    const int code = readWholeFile(files, path, content);
+    if (code == ENOENT)
+        throw AppError(QStringLiteral("File not found"));
+    if (code != 0)
+        throw AppError(formatMessage(QStringLiteral("I/O error %d"), QString::number(code)));
+    return content;
 }
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     // Repaints at once whatever on the screen needs it (new details shown by
     // the operation, for example).
     virtual void repaintNow() = 0;
+    // What the status line says once a search for Quake is over, found or
+    // not: the run screen says "Ready", the install screen nothing.
+    virtual QString statusAfterSearch() const { return QString(); }
 };
 
 } // namespace umbraxis

@@ -44,10 +44,12 @@ void ProgressBar::paintEvent(QPaintEvent*)
     style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
 }
 
-StatusProgress::StatusProgress(QWidget* screen, const QRect& statusPlace, const QRect& barPlace)
+StatusProgress::StatusProgress(QWidget* screen, const QRect& statusPlace, const QRect& barPlace,
+                               const QString& afterSearch)
     : m_screen(screen)
     , m_status(new QLabel(screen))
     , m_bar(new ProgressBar(screen))
+    , m_afterSearch(afterSearch)
 {
     m_status->setObjectName(QStringLiteral("lStatus"));
     m_status->setGeometry(statusPlace);

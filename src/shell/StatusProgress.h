@@ -39,7 +39,10 @@ private:
 // ends by setting its status or position.
 class StatusProgress : public Progress {
 public:
-    StatusProgress(QWidget* screen, const QRect& statusPlace, const QRect& barPlace);
+    // `afterSearch`: what the status line reads once a search for Quake is
+    // over.
+    StatusProgress(QWidget* screen, const QRect& statusPlace, const QRect& barPlace,
+                   const QString& afterSearch = QString());
 
     void setStatus(const QString& text) override;
     QString status() const override;
@@ -47,6 +50,7 @@ public:
     void setPosition(int position) override;
     int position() const override;
     void repaintNow() override;
+    QString statusAfterSearch() const override { return m_afterSearch; }
 
     QLabel* lStatus() const { return m_status; }
     ProgressBar* ProgressBar1() const { return m_bar; }
@@ -60,6 +64,7 @@ private:
     QWidget* m_screen;
     QLabel* m_status;
     ProgressBar* m_bar;
+    QString m_afterSearch;
     QElapsedTimer m_sincePaint;
     int m_paints = 0;
 };

@@ -2,7 +2,7 @@
 // it was started; and the window that asks for the CD.
 
 #include "app/CdStart.h"
-#include "platform/CdFinder.h"
+#include "platform/files/CdFinder.h"
 #include "screens/TfInsertCd.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // each of its three modes.
 
 #include "app/ProgramFixture.h"
-#include "platform/DriveMap.h"
+#include "platform/files/DriveMap.h"
 
 #include <QSettings>
 #include <QtEndian>

@@ -31,7 +31,7 @@ LevelWorld::~LevelWorld()
 void LevelWorld::useSettings(SettingsStore& store)
 {
     settings = &store;
-    locator = std::make_unique<QuakeLocator>(store, *files, *shell, progress, QuakeLocator::Variant::InstallScreen);
+    locator = std::make_unique<QuakeLocator>(store, *files, *shell, progress);
     installer = std::make_unique<LevelInstaller>(LevelInstaller::Ports{
         store, *files, *shell, progress, shelf, *locator, [this](const LevelDetails& details) { shown << details; }});
 }

@@ -85,33 +85,19 @@ public:
     {
     }
 
-    std::vector<DirEntry> entries() override
-    {
-        std::vector<DirEntry> found = m_inner->entries();
-        if (m_owner.reorderEntries)
-            m_owner.reorderEntries(found);
-        return found;
-    }
-
-    std::unique_ptr<File> openRead(const QString& name) override
+    Opened<File> openRead(const QString& name) override
     {
         const QString path = m_path + QLatin1Char('\\') + name;
-        m_error = 0;
-        if (FailingFileSystem::endsWithAny(path, m_owner.failOpen)) {
-            m_error = EACCES;
-            return nullptr;
-        }
+        if (FailingFileSystem::endsWithAny(path, m_owner.failOpen))
+            return {nullptr, EACCES};
         return m_owner.wrap(m_inner->openRead(name), path);
     }
 
-    std::unique_ptr<File> create(const QString& name) override
+    Opened<File> create(const QString& name) override
     {
         const QString path = m_path + QLatin1Char('\\') + name;
-        m_error = 0;
-        if (FailingFileSystem::endsWithAny(path, m_owner.failCreate)) {
-            m_error = EACCES;
-            return nullptr;
-        }
+        if (FailingFileSystem::endsWithAny(path, m_owner.failCreate))
+            return {nullptr, EACCES};
         m_owner.changing(QStringLiteral("create ") + path);
         return m_owner.wrap(m_inner->create(name), path);
     }
@@ -122,7 +108,7 @@ public:
         return m_inner->replace(from, to);
     }
 
-    bool remove(const QString& name) override
+    int remove(const QString& name) override
     {
         m_owner.changing(QStringLiteral("remove ") + m_path + QLatin1Char('\\') + name);
         m_owner.deleted << m_path + QLatin1Char('\\') + name;
@@ -130,30 +116,28 @@ public:
     }
 
     bool stamp(const QString& name, FileStamp& stamp) override { return m_inner->stamp(name, stamp); }
-    int error() const override { return m_error ? m_error : m_inner->error(); }
 
 private:
     std::unique_ptr<Folder> m_inner;
     FailingFileSystem& m_owner;
     QString m_path;
-    int m_error = 0;
 };
 
 } // namespace
 
-std::unique_ptr<File> FailingFileSystem::wrap(std::unique_ptr<File> file, const QString& path)
+Opened<File> FailingFileSystem::wrap(Opened<File> file, const QString& path)
 {
-    if (!file)
-        return nullptr;
-    return std::make_unique<FailingFile>(std::move(file), *this, endsWithAny(path, failRead));
+    if (!file.handle)
+        return file;
+    return {std::make_unique<FailingFile>(std::move(file.handle), *this, endsWithAny(path, failRead)), 0};
 }
 
-std::unique_ptr<Folder> FailingFileSystem::openFolder(const QString& path)
+Opened<Folder> FailingFileSystem::openFolder(const QString& path)
 {
-    std::unique_ptr<Folder> folder = HostFileSystem::openFolder(path);
-    if (!folder)
-        return nullptr;
-    return std::make_unique<FailingFolder>(std::move(folder), *this, path);
+    Opened<Folder> folder = HostFileSystem::openFolder(path);
+    if (!folder.handle)
+        return folder;
+    return {std::make_unique<FailingFolder>(std::move(folder.handle), *this, path), 0};
 }
 
 bool FailingFileSystem::endsWithAny(const QString& path, const QStringList& ends)
@@ -172,18 +156,13 @@ std::vector<DirEntry> FailingFileSystem::findEntries(const QString& pattern, uns
     return entries;
 }
 
-bool FailingFileSystem::listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const
+int FailingFileSystem::listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const
 {
     listed << directory.path;
-    const bool ok = HostFileSystem::listDirectory(directory, entries);
+    const int error = HostFileSystem::listDirectory(directory, entries);
     if (reorderWalk)
         reorderWalk(entries);
-    return ok;
-}
-
-std::int64_t FailingFileSystem::freeSpace(int driveNumber) const
-{
-    return freeBytes ? *freeBytes : HostFileSystem::freeSpace(driveNumber);
+    return error;
 }
 
 std::int64_t FailingFileSystem::freeSpaceAt(const QString& path) const
@@ -191,28 +170,22 @@ std::int64_t FailingFileSystem::freeSpaceAt(const QString& path) const
     return freeBytes ? *freeBytes : HostFileSystem::freeSpaceAt(path);
 }
 
-std::unique_ptr<File> FailingFileSystem::openRead(const QString& path)
+Opened<File> FailingFileSystem::openRead(const QString& path)
 {
-    m_error = 0;
-    if (endsWithAny(path, failOpen)) {
-        m_error = EACCES;
-        return nullptr;
-    }
+    if (endsWithAny(path, failOpen))
+        return {nullptr, EACCES};
     return wrap(HostFileSystem::openRead(path), path);
 }
 
-std::unique_ptr<File> FailingFileSystem::create(const QString& path)
+Opened<File> FailingFileSystem::create(const QString& path)
 {
-    m_error = 0;
-    if (endsWithAny(path, failCreate)) {
-        m_error = EACCES;
-        return nullptr;
-    }
+    if (endsWithAny(path, failCreate))
+        return {nullptr, EACCES};
     changing(QStringLiteral("create ") + path);
     return wrap(HostFileSystem::create(path), path);
 }
 
-bool FailingFileSystem::deleteFile(const QString& path)
+int FailingFileSystem::deleteFile(const QString& path)
 {
     changing(QStringLiteral("remove ") + path);
     deleted << path;

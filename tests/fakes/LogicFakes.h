@@ -3,7 +3,7 @@
 // Stand-ins for the ports the level logic and the locator reach the world
 // through, with failures on demand and one log of what happened, in order.
 
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "shell/Progress.h"
 #include "shell/Shell.h"
 
@@ -48,7 +48,10 @@ public:
     void setPosition(int position) override;
     int position() const override { return m_position; }
     void repaintNow() override { ++repaints; }
+    QString statusAfterSearch() const override { return afterSearch; }
 
+    // What the status line says after a search: the screen's choice.
+    QString afterSearch;
     int steps = 0;
     int repaints = 0;
     // Steps are not logged one by one when set (walks of many directories).
@@ -78,13 +81,13 @@ public:
     // Lets a test choose the order in which directories list their entries.
     std::function<void(std::vector<DirEntry>&)> reorderEntries;
     std::function<void(std::vector<WalkEntry>&)> reorderWalk;
-    // Making one of these the current directory fails.
-    QStringList failCurrentDirectory;
-    int setCurrentDirectory(const QString& path) override
+    // A program cannot be started in one of these folders.
+    QStringList failEnter;
+    int probeFolder(const QString& folder) const override
     {
-        if (failCurrentDirectory.contains(path, Qt::CaseInsensitive))
+        if (failEnter.contains(folder, Qt::CaseInsensitive))
             return EACCES;
-        return HostFileSystem::setCurrentDirectory(path);
+        return HostFileSystem::probeFolder(folder);
     }
     // The free space every query reports, when set.
     std::optional<std::int64_t> freeBytes;
@@ -103,23 +106,18 @@ public:
     }
 
     std::vector<DirEntry> findEntries(const QString& pattern, unsigned allowed) const override;
-    bool listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const override;
-    std::int64_t freeSpace(int driveNumber) const override;
+    int listDirectory(const WalkDirectory& directory, std::vector<WalkEntry>& entries) const override;
     std::int64_t freeSpaceAt(const QString& path) const override;
-    std::unique_ptr<Folder> openFolder(const QString& path) override;
-    std::unique_ptr<File> openRead(const QString& path) override;
-    std::unique_ptr<File> create(const QString& path) override;
-    int lastError() const override { return m_error ? m_error : HostFileSystem::lastError(); }
-    bool deleteFile(const QString& path) override;
+    Opened<Folder> openFolder(const QString& path) override;
+    Opened<File> openRead(const QString& path) override;
+    Opened<File> create(const QString& path) override;
+    int deleteFile(const QString& path) override;
     int replaceFile(const QString& from, const QString& to) override;
     int linkFile(const QString& existing, const QString& link) override;
 
     static bool endsWithAny(const QString& path, const QStringList& ends);
     // A file of this file system that fails as asked.
-    std::unique_ptr<File> wrap(std::unique_ptr<File> file, const QString& path);
-
-private:
-    int m_error = 0;
+    Opened<File> wrap(Opened<File> file, const QString& path);
 };
 
 } // namespace umbraxis

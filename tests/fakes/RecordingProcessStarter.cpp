@@ -8,23 +8,29 @@ namespace umbraxis {
 
 RecordingProcessStarter::RecordingProcessStarter(const FileSystem* files) : m_files(files) {}
 
-int RecordingProcessStarter::start(const QString& commandLine, int showFlag)
+QString RecordingProcessStarter::currentDirectory() const
 {
-    m_calls.push_back({commandLine, showFlag, m_files ? m_files->currentDirectory() : QDir::currentPath(), {}, {}});
+    return m_files ? m_files->currentDirectory() : QDir::currentPath();
+}
+
+int RecordingProcessStarter::start(const QString& commandLine, const QString& folder, int showFlag)
+{
+    m_calls.push_back({commandLine, showFlag, folder, currentDirectory(), {}, {}});
     return m_result;
 }
 
-int RecordingProcessStarter::startProgram(const QString& program, const QString& arguments, int showFlag)
+int RecordingProcessStarter::startProgram(const QString& program, const QString& arguments, const QString& folder,
+                                          int showFlag)
 {
-    m_calls.push_back(
-        {program + arguments, showFlag, m_files ? m_files->currentDirectory() : QDir::currentPath(), program, {}});
+    m_calls.push_back({program + arguments, showFlag, folder, currentDirectory(), program, {}});
     return m_result;
 }
 
-int RecordingProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments)
+int RecordingProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments,
+                                              const QString& folder)
 {
-    m_calls.push_back({hostProgram + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')), 0,
-                       m_files ? m_files->currentDirectory() : QDir::currentPath(), hostProgram, arguments});
+    m_calls.push_back({hostProgram + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')), 0, folder,
+                       currentDirectory(), hostProgram, arguments});
     return m_result;
 }
 

@@ -11,12 +11,14 @@ namespace umbraxis {
 class FileSystem;
 
 // A process starter that starts nothing: it records each call, with the
-// current directory at the moment of the call, and answers a settable code.
+// folder to start in and the program's current directory at the moment of
+// the call, and answers a settable code.
 class RecordingProcessStarter : public ProcessStarter {
 public:
     struct Call {
         QString commandLine;
         int showFlag = 0;
+        QString folder;
         QString currentDirectory;
         // The program part, when the caller gave it on its own.
         QString program;
@@ -29,15 +31,18 @@ public:
     // it, the host's current directory is recorded.
     explicit RecordingProcessStarter(const FileSystem* files = nullptr);
 
-    int start(const QString& commandLine, int showFlag) override;
-    int startProgram(const QString& program, const QString& arguments, int showFlag) override;
-    int startHostProgram(const QString& hostProgram, const QStringList& arguments) override;
+    int start(const QString& commandLine, const QString& folder, int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, const QString& folder,
+                     int showFlag) override;
+    int startHostProgram(const QString& hostProgram, const QStringList& arguments, const QString& folder) override;
 
     void setResult(int result) { m_result = result; }
     const std::vector<Call>& calls() const { return m_calls; }
     void clear() { m_calls.clear(); }
 
 private:
+    QString currentDirectory() const;
+
     const FileSystem* m_files;
     int m_result = 33;
     std::vector<Call> m_calls;

@@ -124,7 +124,7 @@ TEST(InstallCrashChild, DISABLED_InstallsUntilKilled)
     world.useSettings(store);
     CrashingProgress progress(world.log, qEnvironmentVariableIntValue("UMBRAXIS_CRASH_AT"));
     progress.quietSteps = true;
-    QuakeLocator locator(store, *world.files, *world.shell, progress, QuakeLocator::Variant::InstallScreen);
+    QuakeLocator locator(store, *world.files, *world.shell, progress);
     LevelInstaller installer(
         {store, *world.files, *world.shell, progress, world.shelf, locator, [](const LevelDetails&) {}});
     world.loadCatalogue();

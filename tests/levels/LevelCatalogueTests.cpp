@@ -2,7 +2,7 @@
 
 #include "fakes/Fakes.h"
 #include "platform/AppError.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 #include "fakes/LogicFakes.h"
 #include "fakes/RecordingMediaPlayer.h"
 #include "locator/QuakeLocator.h"
-#include "platform/HostQuakePlaces.h"
-#include "platform/SystemMounts.h"
+#include "platform/files/HostQuakePlaces.h"
+#include "platform/files/SystemMounts.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,10 +83,12 @@ protected:
         make(folder + "/" + id1 + "/" + pak0);
     }
 
-    bool search(QString& directory, QuakeLocator::Variant variant = QuakeLocator::Variant::InstallScreen,
-                QuakePlaces* places = nullptr)
+    // A search as the install screen makes it ("Ready" after it: as the run
+    // screen makes it).
+    bool search(QString& directory, const QString& afterSearch = QString(), QuakePlaces* places = nullptr)
     {
-        QuakeLocator locator(settings, *files, *shell, progress, variant, places);
+        progress.afterSearch = afterSearch;
+        QuakeLocator locator(settings, *files, *shell, progress, places);
         log.events.clear();
         return locator.SearchForQuake(directory);
     }
@@ -324,7 +326,7 @@ TEST_F(QuakePlacesTest, SteamLibrariesAreTriedBeforeAnyDriveIsWalked)
                                              "c:\\home\\me\\GOG Games\\Quake\\"}));
     QString directory;
     progress.quietSteps = true;
-    EXPECT_TRUE(search(directory, QuakeLocator::Variant::RunScreen, &places));
+    EXPECT_TRUE(search(directory, "Ready", &places));
     EXPECT_EQ(directory, "c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\");
     EXPECT_TRUE(files->listed.isEmpty()) << "no drive walked";
     EXPECT_EQ(log.only("status "), (QStringList{"Searching for Quake", "Ready"}));
@@ -342,7 +344,7 @@ TEST_F(QuakePlacesTest, APlaceNoDriveHoldsGetsADriveThatLaterRunsKeep)
     HostQuakePlaces places(*files, roots());
     QString directory;
     progress.quietSteps = true;
-    ASSERT_TRUE(search(directory, QuakeLocator::Variant::InstallScreen, &places));
+    ASSERT_TRUE(search(directory, QString(), &places));
     EXPECT_EQ(directory, "k:\\") << "the lowest letter the drive walk never reaches";
 
     // The next run reads the drive from the file, and the remembered
@@ -445,10 +447,10 @@ TEST_F(QuakeLocatorTest, StatusTextsOfBothScreens)
     mapDrives("c");
     QString directory;
     progress.quietSteps = true;
-    search(directory, QuakeLocator::Variant::RunScreen);
+    search(directory, "Ready");
     EXPECT_EQ(log.only("status "), (QStringList{"Searching for Quake", "Ready"}));
     EXPECT_EQ(progress.position(), 0);
-    search(directory, QuakeLocator::Variant::InstallScreen);
+    search(directory);
     EXPECT_EQ(log.only("status "), (QStringList{"Searching for Quake", ""}));
     EXPECT_EQ(log.events.first(), "status Searching for Quake");
     EXPECT_EQ(log.events.at(1), "position 0");

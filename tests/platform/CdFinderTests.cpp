@@ -1,4 +1,4 @@
-#include "platform/CdFinder.h"
+#include "platform/files/CdFinder.h"
 
 #include <QDir>
 #include <QFile>

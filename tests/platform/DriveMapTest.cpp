@@ -1,4 +1,4 @@
-#include "platform/DriveMap.h"
+#include "platform/files/DriveMap.h"
 
 #include <QDir>
 #include <QFile>

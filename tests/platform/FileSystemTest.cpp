@@ -1,4 +1,4 @@
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -235,7 +235,7 @@ TEST_F(FileSystemTest, NeverEntersSymbolicLinksSoNoWalkLoops)
     EXPECT_FALSE(m_files->directoryExists(QStringLiteral("c:\\loop\\self\\real")));
     EXPECT_FALSE(m_files->fileExists(QStringLiteral("c:\\loop\\real\\up\\self")));
     EXPECT_TRUE(m_files->findEntries(QStringLiteral("c:\\loop\\self\\*.*"), faAnyFile).empty());
-    EXPECT_NE(m_files->setCurrentDirectory(QStringLiteral("c:\\loop\\self")), 0);
+    EXPECT_NE(m_files->probeFolder(QStringLiteral("c:\\loop\\self")), 0);
 }
 
 TEST_F(FileSystemTest, PathsTooLongForTheHostGiveNothing)
@@ -249,8 +249,8 @@ TEST_F(FileSystemTest, PathsTooLongForTheHostGiveNothing)
     EXPECT_TRUE(m_files->findEntries(deep + QLatin1String("\\*.*"), faAnyFile).empty());
     EXPECT_FALSE(m_files->fileExists(deep));
     EXPECT_FALSE(m_files->directoryExists(deep));
-    EXPECT_EQ(m_files->openRead(deep), nullptr);
-    EXPECT_EQ(m_files->create(deep), nullptr);
+    EXPECT_EQ(m_files->openRead(deep).handle, nullptr);
+    EXPECT_EQ(m_files->create(deep).handle, nullptr);
 }
 
 TEST_F(FileSystemTest, ProbesDrivesAndMeasuresTheirFreeSpace)
@@ -262,9 +262,8 @@ TEST_F(FileSystemTest, ProbesDrivesAndMeasuresTheirFreeSpace)
     EXPECT_FALSE(m_files->probeDrive(0));
     EXPECT_FALSE(m_files->probeDrive(27));
 
-    EXPECT_GT(m_files->freeSpace(3), 0);
-    EXPECT_EQ(m_files->freeSpace(5), -1);
-    EXPECT_EQ(m_files->freeSpace(26), -1);
+    EXPECT_GT(m_files->freeSpaceAt(QStringLiteral("c:\\")), 0);
+    EXPECT_EQ(m_files->freeSpaceAt(QStringLiteral("z:\\")), -1);
 }
 
 TEST_F(FileSystemTest, CreatesDirectoriesOneOrManyLevels)
@@ -294,14 +293,14 @@ TEST_F(FileSystemTest, CopiesBlockByBlockAndReadsItBack)
         data[i] = static_cast<char>(i * 7 + i / 256);
 
     {
-        auto target = m_files->create(QStringLiteral("c:\\Out.bin"));
+        auto target = m_files->create(QStringLiteral("c:\\Out.bin")).handle;
         ASSERT_NE(target, nullptr);
         for (qsizetype at = 0; at < data.size(); at += 32000) {
             const qsizetype count = std::min<qsizetype>(32000, data.size() - at);
             EXPECT_EQ(target->write(data.constData() + at, count), count);
         }
     }
-    auto source = m_files->openRead(QStringLiteral("c:\\OUT.BIN"));
+    auto source = m_files->openRead(QStringLiteral("c:\\OUT.BIN")).handle;
     ASSERT_NE(source, nullptr);
     QByteArray back;
     char buffer[32000];
@@ -320,7 +319,7 @@ TEST_F(FileSystemTest, CreateReplacesFilesAndLinksButNotWhatLinksPointTo)
 {
     makeFile(QStringLiteral("c/Old.txt"), "a much longer old content");
     {
-        auto file = m_files->create(QStringLiteral("c:\\old.TXT"));
+        auto file = m_files->create(QStringLiteral("c:\\old.TXT")).handle;
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->write("new", 3), 3);
     }
@@ -330,7 +329,7 @@ TEST_F(FileSystemTest, CreateReplacesFilesAndLinksButNotWhatLinksPointTo)
     makeFile(QStringLiteral("outside/target.txt"), "keep");
     makeLink(QStringLiteral("c/link.txt"), "../outside/target.txt");
     {
-        auto file = m_files->create(QStringLiteral("c:\\link.txt"));
+        auto file = m_files->create(QStringLiteral("c:\\link.txt")).handle;
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(file->write("copy", 4), 4);
     }
@@ -361,8 +360,9 @@ TEST_F(FileSystemTest, OpenAndCreateFailWithTheSystemsCode)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
         const QString path = QString::fromLatin1(row.path);
-        EXPECT_EQ(row.create ? m_files->create(path) : m_files->openRead(path), nullptr);
-        EXPECT_EQ(m_files->lastError(), row.error);
+        const Opened<File> opened = row.create ? m_files->create(path) : m_files->openRead(path);
+        EXPECT_EQ(opened.handle, nullptr);
+        EXPECT_EQ(opened.error, row.error);
     }
 }
 
@@ -374,48 +374,44 @@ TEST_F(FileSystemTest, DeletesFilesAndLinksButNeverDirectories)
     makeFile(QStringLiteral("c/Doomed.txt"));
     makeLink(QStringLiteral("c/dirlink"), "Full");
 
-    EXPECT_TRUE(m_files->deleteFile(QStringLiteral("c:\\doomed.txt")));
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\doomed.txt")), 0);
     EXPECT_FALSE(QFileInfo::exists(host("c/Doomed.txt")));
-    EXPECT_FALSE(m_files->deleteFile(QStringLiteral("c:\\doomed.txt")));
-    EXPECT_FALSE(m_files->deleteFile(QStringLiteral("c:\\empty")));
-    EXPECT_FALSE(m_files->deleteFile(QStringLiteral("c:\\Full")));
-    EXPECT_FALSE(m_files->deleteFile(QStringLiteral("c:\\")));
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\doomed.txt")), ENOENT);
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\empty")), EISDIR);
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\Full")), EISDIR);
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\")), EISDIR);
     EXPECT_TRUE(QFileInfo(host("c/Empty")).isDir());
 
-    EXPECT_TRUE(m_files->deleteFile(QStringLiteral("c:\\dirlink")));
+    EXPECT_EQ(m_files->deleteFile(QStringLiteral("c:\\dirlink")), 0);
     EXPECT_FALSE(QFileInfo(host("c/dirlink")).isSymLink());
     EXPECT_TRUE(QFileInfo::exists(host("c/Full/kept.txt")));
 }
 
-TEST_F(FileSystemTest, CurrentDirectoryRoundTripAndRelativePaths)
+TEST_F(FileSystemTest, CurrentDirectoryAndRelativePaths)
 {
     makeDir(QStringLiteral("c/Quake/id1"));
     makeFile(QStringLiteral("c/Quake/quake.exe"));
     makeDir(QStringLiteral("d/Images"));
     makeFile(QStringLiteral("d/Images/fmain.bmp"));
 
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("d:\\")), 0);
+    ASSERT_TRUE(QDir::setCurrent(host("d")));
     EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("d:\\"));
     EXPECT_TRUE(m_files->fileExists(QStringLiteral("images\\FMAIN.bmp")));
     EXPECT_EQ(m_files->toHost(QStringLiteral("images\\fmain.bmp")), host("d/Images/fmain.bmp"));
-    EXPECT_EQ(m_files->fromHost(QStringLiteral("Images/fmain.bmp")), QStringLiteral("d:\\Images\\fmain.bmp"));
 
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\QUAKE\\")), 0);
+    ASSERT_TRUE(QDir::setCurrent(host("c/Quake")));
     EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("c:\\Quake"));
-    EXPECT_EQ(QDir::currentPath(), host("c/Quake"));
     EXPECT_TRUE(m_files->fileExists(QStringLiteral("quake.exe")));
     EXPECT_TRUE(m_files->directoryExists(QStringLiteral("..\\quake\\ID1")));
     EXPECT_TRUE(m_files->fileExists(QStringLiteral("\\quake\\quake.exe")));
     EXPECT_TRUE(m_files->directoryExists(QStringLiteral("c:id1")));
     EXPECT_TRUE(m_files->fileExists(QStringLiteral("d:images\\fmain.bmp")));
 
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("d:\\images")), 0);
-    EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("d:\\Images"));
-
-    EXPECT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\nowhere")), ENOENT);
-    EXPECT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\quake\\quake.exe")), ENOTDIR);
-    EXPECT_EQ(m_files->setCurrentDirectory(QStringLiteral("f:\\")), ENOENT);
-    EXPECT_EQ(m_files->currentDirectory(), QStringLiteral("d:\\Images"));
+    // Where a program can be started.
+    EXPECT_EQ(m_files->probeFolder(QStringLiteral("c:\\QUAKE\\")), 0);
+    EXPECT_EQ(m_files->probeFolder(QStringLiteral("c:\\nowhere")), ENOENT);
+    EXPECT_EQ(m_files->probeFolder(QStringLiteral("c:\\quake\\quake.exe")), ENOTDIR);
+    EXPECT_EQ(m_files->probeFolder(QStringLiteral("f:\\")), ENOENT);
 
     // No drive holds this folder: it becomes a drive of its own.
     ASSERT_TRUE(QDir::setCurrent(m_root));
@@ -478,13 +474,13 @@ TEST_F(FileSystemTest, AWalkFromTheRootKnowsMountsTwoLevelsDown)
     const HostFileSystem whole(DriveMap({{QLatin1Char('c'), QStringLiteral("/")}}));
     const WalkDirectory root = whole.walkRoot(3);
     std::vector<WalkEntry> entries;
-    ASSERT_TRUE(whole.listDirectory(root, entries));
+    ASSERT_EQ(whole.listDirectory(root, entries), 0);
     const auto dev = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "dev"; });
     ASSERT_NE(dev, entries.end());
     const WalkDirectory devices = whole.walkInto(root, *dev);
     EXPECT_EQ(devices.path, "c:\\dev\\");
     EXPECT_EQ(devices.place, "/dev");
-    ASSERT_TRUE(whole.listDirectory(devices, entries));
+    ASSERT_EQ(whole.listDirectory(devices, entries), 0);
     const auto pts = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "pts"; });
     ASSERT_NE(pts, entries.end());
     EXPECT_TRUE(pts->attributes & faSystem);
@@ -503,7 +499,7 @@ TEST_F(FileSystemTest, AWalkListsEachDirectoryWithTheKindOfEveryEntry)
     const WalkDirectory root = m_files->walkRoot(3);
     EXPECT_EQ(root.path, "c:\\");
     std::vector<WalkEntry> entries;
-    ASSERT_TRUE(m_files->listDirectory(root, entries));
+    ASSERT_EQ(m_files->listDirectory(root, entries), 0);
     std::map<QString, unsigned> kinds;
     for (const WalkEntry& entry : entries)
         kinds[entry.name()] = entry.attributes;
@@ -516,19 +512,18 @@ TEST_F(FileSystemTest, AWalkListsEachDirectoryWithTheKindOfEveryEntry)
     const auto games = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "Games"; });
     const WalkDirectory child = m_files->walkInto(root, *games);
     EXPECT_EQ(child.path, "c:\\Games\\");
-    ASSERT_TRUE(m_files->listDirectory(child, entries));
+    ASSERT_EQ(m_files->listDirectory(child, entries), 0);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(m_files->walkInto(child, entries.front()).path, "c:\\Games\\Quake\\");
     // A place that is not a directory lists nothing.
-    EXPECT_FALSE(m_files->listDirectory({"c:\\readme.TXT\\", QFile::encodeName(host("c/readme.TXT"))}, entries));
+    EXPECT_EQ(m_files->listDirectory({"c:\\readme.TXT\\", QFile::encodeName(host("c/readme.TXT"))}, entries), ENOTDIR);
     EXPECT_TRUE(entries.empty());
 }
 
 TEST_F(FileSystemTest, FreeSpaceIsThatOfTheNearestExistingFolder)
 {
     makeDir("c/quake");
-    const std::int64_t drive = m_files->freeSpace(3);
-    ASSERT_GT(drive, 0);
+    ASSERT_GT(m_files->freeSpaceAt("c:\\"), 0);
     // Not there yet: the folder above it tells.
     EXPECT_GT(m_files->freeSpaceAt("c:\\quake\\Umbraxis\\maps"), 0);
     EXPECT_EQ(m_files->freeSpaceAt("q:\\nowhere"), -1);
@@ -545,9 +540,10 @@ TEST_F(FileSystemTest, ReplacingAFilePutsTheNewOneInPlaceInOneStep)
     EXPECT_NE(m_files->replaceFile("c:\\maps\\missing", "c:\\maps\\x"), 0);
     // Only regular files count as such.
     makeLink("c/maps/link.bsp", "level.bsp");
-    EXPECT_TRUE(m_files->isRegularFile("c:\\maps\\level.bsp"));
-    EXPECT_FALSE(m_files->isRegularFile("c:\\maps\\link.bsp"));
-    EXPECT_FALSE(m_files->isRegularFile("c:\\maps"));
+    FileStamp stamp;
+    EXPECT_TRUE(m_files->fileStamp("c:\\maps\\level.bsp", stamp) && stamp.regular);
+    EXPECT_TRUE(m_files->fileStamp("c:\\maps\\link.bsp", stamp) && !stamp.regular);
+    EXPECT_TRUE(m_files->fileStamp("c:\\maps", stamp) && !stamp.regular && stamp.directory);
 }
 
 TEST_F(FileSystemTest, ASecondNameKeepsAFileWhenItsFirstIsReplaced)
@@ -578,7 +574,7 @@ TEST_F(FileSystemTest, ASecondNameKeepsAFileWhenItsFirstIsReplaced)
     EXPECT_FALSE(m_files->fileStamp("c:\\maps\\missing", kept));
 
     // A folder held open sees the same, by any letter case.
-    const std::unique_ptr<Folder> folder = m_files->openFolder("c:\\maps");
+    const std::unique_ptr<Folder> folder = m_files->openFolder("c:\\maps").handle;
     ASSERT_TRUE(folder);
     ASSERT_TRUE(folder->stamp("LEVEL.BSP", kept));
     EXPECT_EQ(kept.size, 3);

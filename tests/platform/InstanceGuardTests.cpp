@@ -1,4 +1,4 @@
-#include "platform/LockInstanceGuard.h"
+#include "platform/windowing/LockInstanceGuard.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "cdgen/BmpWriter.h"
 #include "platform/AppError.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "platform/PictureFiles.h"
 
 #include <QDir>

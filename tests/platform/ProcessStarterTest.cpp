@@ -1,5 +1,5 @@
-#include "platform/HostFileSystem.h"
-#include "platform/HostProcessStarter.h"
+#include "platform/files/HostFileSystem.h"
+#include "platform/process/HostProcessStarter.h"
 
 #include "fakes/RecordingProcessStarter.h"
 
@@ -98,16 +98,18 @@ TEST(ProcessStarterArguments, SplitsOnBlanksHonouringQuotes)
     }
 }
 
-TEST_F(ProcessStarterTest, StartsAScriptInTheCurrentDirectoryWithItsArguments)
+TEST_F(ProcessStarterTest, StartsAScriptInTheFolderItIsGivenWithItsArguments)
 {
     const QString output = host("report.txt");
     makeFile(QStringLiteral("c/Game/Quake.exe"), reportingScript(output), true);
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\game")), 0);
 
-    EXPECT_GT(m_starter->start(QStringLiteral("c:\\GAME\\quake.exe -game umbraxis  +map \"e1 m1\""), 5), 31);
+    EXPECT_GT(m_starter->start(QStringLiteral("c:\\GAME\\quake.exe -game umbraxis  +map \"e1 m1\""),
+                               QStringLiteral("c:\\game\\"), 5),
+              31);
 
     EXPECT_EQ(waitForReport(output),
               QStringList({host("c/Game"), "-game", "umbraxis", "+map", "e1 m1"}));
+    EXPECT_EQ(QDir::currentPath(), m_savedDirectory) << "the program's own folder stays";
 }
 
 TEST_F(ProcessStarterTest, FindsUnquotedAndQuotedProgramPathsWithBlanks)
@@ -115,13 +117,12 @@ TEST_F(ProcessStarterTest, FindsUnquotedAndQuotedProgramPathsWithBlanks)
     ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("c/My Games")));
     const QString output = host("report.txt");
     makeFile(QStringLiteral("c/My Games/run"), reportingScript(output), true);
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\")), 0);
 
     const char* lines[] = {"c:\\my games\\RUN first second", "\"c:\\My Games\\run\" first second"};
     for (const char* line : lines) {
         SCOPED_TRACE(line);
         QFile::remove(output);
-        EXPECT_EQ(m_starter->start(QString::fromLatin1(line), 5), HostProcessStarter::Started);
+        EXPECT_EQ(m_starter->start(QString::fromLatin1(line), QStringLiteral("c:\\"), 5), HostProcessStarter::Started);
         EXPECT_EQ(waitForReport(output), QStringList({host("c"), "first", "second"}));
     }
 }
@@ -133,19 +134,21 @@ TEST_F(ProcessStarterTest, ReportsWhatCouldNotBeStarted)
 
     struct Row {
         const char* line;
+        const char* folder;
         int code;
     };
     const Row rows[] = {
-        {"c:\\game\\nothere.exe -game umbraxis", HostProcessStarter::FileNotFound},
-        {"c:\\nodir\\quake.exe", HostProcessStarter::PathNotFound},
-        {"q:\\quake.exe", HostProcessStarter::PathNotFound},
-        {"c:\\game\\readme.txt", HostProcessStarter::NotExecutable},
-        {"c:\\game", HostProcessStarter::NotExecutable},
-        {"", HostProcessStarter::FileNotFound},
+        {"c:\\game\\nothere.exe -game umbraxis", "", HostProcessStarter::FileNotFound},
+        {"c:\\nodir\\quake.exe", "", HostProcessStarter::PathNotFound},
+        {"q:\\quake.exe", "", HostProcessStarter::PathNotFound},
+        {"c:\\game\\readme.txt", "", HostProcessStarter::NotExecutable},
+        {"c:\\game", "", HostProcessStarter::NotExecutable},
+        {"", "", HostProcessStarter::FileNotFound},
+        {"c:\\game\\empty", "c:\\nodir\\", HostProcessStarter::PathNotFound},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.line);
-        EXPECT_EQ(m_starter->start(QString::fromLatin1(row.line), 5), row.code);
+        EXPECT_EQ(m_starter->start(QString::fromLatin1(row.line), QString::fromLatin1(row.folder), 5), row.code);
     }
 }
 
@@ -156,20 +159,20 @@ TEST_F(ProcessStarterTest, StartsWindowsProgramsThroughWineFromThePath)
     ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("bin")));
     ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("empty")));
     makeFile(QStringLiteral("bin/wine"), reportingScript(output), true);
-    ASSERT_EQ(m_files->setCurrentDirectory(QStringLiteral("c:\\game")), 0);
+    const QString folder = QStringLiteral("c:\\game\\");
 
     qputenv("PATH", QFile::encodeName(host("empty")));
-    EXPECT_EQ(m_starter->start(QStringLiteral("c:\\game\\quake.exe -game umbraxis"), 5),
+    EXPECT_EQ(m_starter->start(QStringLiteral("c:\\game\\quake.exe -game umbraxis"), folder, 5),
               HostProcessStarter::NotExecutable);
 
     qputenv("PATH", QFile::encodeName(host("empty") + QLatin1Char(':') + host("bin")));
-    EXPECT_EQ(m_starter->start(QStringLiteral("c:\\game\\QUAKE.EXE -game umbraxis"), 5),
+    EXPECT_EQ(m_starter->start(QStringLiteral("c:\\game\\QUAKE.EXE -game umbraxis"), folder, 5),
               HostProcessStarter::Started);
     EXPECT_EQ(waitForReport(output),
               QStringList({host("c/Game"), host("c/Game/quake.exe"), "-game", "umbraxis"}));
 }
 
-TEST(ProcessStarterFake, RecordsEachCallWithTheCurrentDirectory)
+TEST(ProcessStarterFake, RecordsEachCallWithItsFolderAndTheCurrentDirectory)
 {
     QTemporaryDir temp;
     ASSERT_TRUE(temp.isValid());
@@ -179,16 +182,17 @@ TEST(ProcessStarterFake, RecordsEachCallWithTheCurrentDirectory)
     const QString saved = QDir::currentPath();
 
     RecordingProcessStarter starter(&files);
-    ASSERT_EQ(files.setCurrentDirectory(QStringLiteral("c:\\quake")), 0);
-    EXPECT_EQ(starter.start(QStringLiteral("c:\\quake\\quake.exe -game umbraxis"), 5), 33);
+    ASSERT_TRUE(QDir::setCurrent(root + QStringLiteral("/quake")));
+    EXPECT_EQ(starter.start(QStringLiteral("c:\\quake\\quake.exe -game umbraxis"), QStringLiteral("c:\\quake\\"), 5), 33);
     starter.setResult(0);
-    ASSERT_EQ(files.setCurrentDirectory(QStringLiteral("c:\\")), 0);
-    EXPECT_EQ(starter.start(QStringLiteral("other"), 1), 0);
+    ASSERT_TRUE(QDir::setCurrent(root));
+    EXPECT_EQ(starter.start(QStringLiteral("other"), QString(), 1), 0);
     QDir::setCurrent(saved);
 
     ASSERT_EQ(starter.calls().size(), 2u);
     EXPECT_EQ(starter.calls()[0].commandLine, QStringLiteral("c:\\quake\\quake.exe -game umbraxis"));
     EXPECT_EQ(starter.calls()[0].showFlag, 5);
+    EXPECT_EQ(starter.calls()[0].folder, QStringLiteral("c:\\quake\\"));
     EXPECT_EQ(starter.calls()[0].currentDirectory, QStringLiteral("c:\\quake"));
     EXPECT_EQ(starter.calls()[1].currentDirectory, QStringLiteral("c:\\"));
 }

@@ -2,7 +2,7 @@
 
 #include "fakes/Fakes.h"
 #include "fakes/RecordingMediaPlayer.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "platform/Services.h"
 #include "shell/ImageButton.h"
 #include "shell/Shell.h"

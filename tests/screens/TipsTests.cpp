@@ -1,7 +1,7 @@
 #include "screens/Tips.h"
 
 #include "platform/AppError.h"
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 #include "support/QtPrinting.h"
 
 #include <QDir>

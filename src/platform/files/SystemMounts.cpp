@@ -1,4 +1,4 @@
-#include "platform/SystemMounts.h"
+#include "platform/files/SystemMounts.h"
 
 #include <QFile>
 #include <QList>

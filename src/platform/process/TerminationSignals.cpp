@@ -1,4 +1,6 @@
-#include "platform/TerminationSignals.h"
+#include "platform/process/TerminationSignals.h"
+
+#include "platform/Descriptor.h"
 
 #include <QSocketNotifier>
 
@@ -14,7 +16,8 @@ namespace {
 constexpr int Handled[] = {SIGTERM, SIGHUP, SIGINT};
 
 // The pipe a signal handler writes into; the only thing a handler may touch.
-int g_pipe[2] = {-1, -1};
+Descriptor g_reader;
+Descriptor g_writer;
 struct sigaction g_previous[std::size(Handled)];
 
 extern "C" void noteSignal(int)
@@ -22,7 +25,7 @@ extern "C" void noteSignal(int)
     const int saved = errno;
     const char byte = 1;
     // A full pipe already holds a wake-up: nothing is lost.
-    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(g_writer.get(), &byte, 1);
     errno = saved;
 }
 
@@ -31,9 +34,12 @@ extern "C" void noteSignal(int)
 TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     : m_onSignal(std::move(onSignal))
 {
-    if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    int ends[2];
+    if (g_reader || ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    g_reader.reset(ends[0]);
+    g_writer.reset(ends[1]);
+    m_notifier = new QSocketNotifier(g_reader.get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
     struct sigaction action {};
     action.sa_handler = noteSignal;
@@ -50,16 +56,15 @@ TerminationSignals::~TerminationSignals()
     for (size_t i = 0; i < std::size(Handled); ++i)
         ::sigaction(Handled[i], &g_previous[i], nullptr);
     delete m_notifier;
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    g_reader.reset();
+    g_writer.reset();
 }
 
 void TerminationSignals::drain()
 {
     char bytes[16];
     bool signalled = false;
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0)
+    while (::read(g_reader.get(), bytes, sizeof bytes) > 0)
         signalled = true;
     if (signalled && m_onSignal)
         m_onSignal();

@@ -1,6 +1,6 @@
-#include "platform/HostQuakePlaces.h"
+#include "platform/files/HostQuakePlaces.h"
 
-#include "platform/HostFileSystem.h"
+#include "platform/files/HostFileSystem.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/KeyboardLayout.h"
+#include "platform/windowing/KeyboardLayout.h"
 
 #include <QKeyEvent>
 

@@ -1,7 +1,9 @@
-#include "platform/HostProcessStarter.h"
+#include "platform/process/HostProcessStarter.h"
 
+#include "platform/Descriptor.h"
 #include "platform/FileSystem.h"
 #include "platform/WinPath.h"
+#include "platform/files/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,22 +56,16 @@ ProgramPart splitProgram(const QString& commandLine, const FileSystem& files)
     return {line.left(ends.first()), line.mid(ends.first())};
 }
 
-// The first two bytes of a regular file; empty for anything else. Opened
-// without blocking so that a fifo cannot hang the caller.
+// The first two bytes of a regular file; empty for anything else.
 QByteArray leadingBytes(const QByteArray& hostPath)
 {
-    const int fd = ::open(hostPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
+    int error = 0;
+    const Descriptor fd = openRegularFile(hostPath, error);
+    if (!fd)
         return QByteArray();
-    QByteArray bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        char buffer[2];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        bytes = n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray("");
-    }
-    ::close(fd);
-    return bytes;
+    char buffer[2];
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    return n > 0 ? QByteArray(buffer, static_cast<qsizetype>(n)) : QByteArray("");
 }
 
 bool isRegularFile(const QByteArray& hostPath)
@@ -108,13 +103,14 @@ QStringList HostProcessStarter::splitArguments(const QString& text)
     return arguments;
 }
 
-int HostProcessStarter::start(const QString& commandLine, int showFlag)
+int HostProcessStarter::start(const QString& commandLine, const QString& folder, int showFlag)
 {
     const ProgramPart part = splitProgram(commandLine, m_files);
-    return startProgram(part.program, part.rest, showFlag);
+    return startProgram(part.program, part.rest, folder, showFlag);
 }
 
-int HostProcessStarter::startProgram(const QString& program, const QString& arguments, int showFlag)
+int HostProcessStarter::startProgram(const QString& program, const QString& arguments, const QString& folder,
+                                     int showFlag)
 {
     Q_UNUSED(showFlag);
     const ProgramPart part{program, arguments};
@@ -154,11 +150,11 @@ int HostProcessStarter::startProgram(const QString& program, const QString& argu
         process.setProgram(hostPath);
         process.setArguments(words);
     }
-    process.setWorkingDirectory(QDir::currentPath());
-    return process.startDetached() ? Started : Failed;
+    return startIn(process, folder);
 }
 
-int HostProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments)
+int HostProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments,
+                                         const QString& folder)
 {
     if (!hostProgram.startsWith(QLatin1Char('/')))
         return FileNotFound;
@@ -171,7 +167,15 @@ int HostProcessStarter::startHostProgram(const QString& hostProgram, const QStri
     QProcess process;
     process.setProgram(hostProgram);
     process.setArguments(arguments);
-    process.setWorkingDirectory(QDir::currentPath());
+    return startIn(process, folder);
+}
+
+int HostProcessStarter::startIn(QProcess& process, const QString& folder) const
+{
+    // No folder: the program's own.
+    if (!folder.isEmpty() && !m_files.directoryExists(folder))
+        return PathNotFound;
+    process.setWorkingDirectory(folder.isEmpty() ? QDir::currentPath() : m_files.toHost(folder));
     return process.startDetached() ? Started : Failed;
 }
 

@@ -1,6 +1,6 @@
-#include "platform/CdFinder.h"
+#include "platform/files/CdFinder.h"
 
-#include "platform/SystemMounts.h"
+#include "platform/files/SystemMounts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/HostInstalledPrograms.h"
+#include "platform/process/HostInstalledPrograms.h"
 
 #include <QDir>
 #include <QFile>

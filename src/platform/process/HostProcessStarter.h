@@ -4,14 +4,16 @@
 
 #include <QStringList>
 
+class QProcess;
+
 namespace umbraxis {
 
 class FileSystem;
 
 // Starts programs named by Windows-style command lines on the host. The
 // program part is looked up through the file system; the process starts
-// detached in the current directory, its output goes where the program's own
-// goes, and nothing waits for it or is left behind when it ends.
+// detached in the folder it is given, its output goes where the program's
+// own goes, and nothing waits for it or is left behind when it ends.
 //
 // A file that begins with "MZ" is a Windows program and starts through
 // `wine` when that is on the PATH; without wine it counts as not executable
@@ -29,15 +31,19 @@ public:
 
     explicit HostProcessStarter(const FileSystem& files);
 
-    int start(const QString& commandLine, int showFlag) override;
-    int startProgram(const QString& program, const QString& arguments, int showFlag) override;
-    int startHostProgram(const QString& hostProgram, const QStringList& arguments) override;
+    int start(const QString& commandLine, const QString& folder, int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, const QString& folder,
+                     int showFlag) override;
+    int startHostProgram(const QString& hostProgram, const QStringList& arguments, const QString& folder) override;
 
     // The arguments of a command line after its program part: split on
     // blanks, a double-quoted stretch keeping its blanks, the quotes removed.
     static QStringList splitArguments(const QString& text);
 
 private:
+    // Starts `process` detached in the host folder of `folder`.
+    int startIn(QProcess& process, const QString& folder) const;
+
     const FileSystem& m_files;
 };
 

@@ -1,4 +1,4 @@
-#include "platform/LockInstanceGuard.h"
+#include "platform/windowing/LockInstanceGuard.h"
 
 #include <QApplication>
 #include <QLocalServer>
@@ -55,8 +55,6 @@ LockInstanceGuard::~LockInstanceGuard()
 {
     if (m_server)
         m_server->close();
-    if (m_lockFd >= 0)
-        ::close(m_lockFd);
 }
 
 QString LockInstanceGuard::lockPath() const
@@ -71,22 +69,21 @@ QString LockInstanceGuard::socketPath() const
 
 bool LockInstanceGuard::ActivatePreviousInstance(const QString& windowTitle)
 {
-    if (m_lockFd >= 0)
+    if (m_lock)
         return false; // this process already is the first copy
 
     const QByteArray path = lockPath().toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    Descriptor fd(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd)
         return false; // no lock can be had: run as the only copy
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        m_lockFd = fd;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) {
+        m_lock = std::move(fd);
         listen();
         return false;
     }
-    const bool held = errno == EWOULDBLOCK;
-    ::close(fd);
-    if (!held)
+    if (errno != EWOULDBLOCK)
         return false;
+    fd.reset();
     tellFirstCopy(socketPath(), windowTitle);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "platform/SystemDialogs.h"
+#include "platform/windowing/SystemDialogs.h"
 
 #include <QApplication>
 #include <QGuiApplication>

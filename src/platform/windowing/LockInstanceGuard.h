@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Descriptor.h"
 #include "platform/InstanceGuard.h"
 
 #include <QObject>
@@ -42,7 +43,8 @@ private:
 
     QString m_dir;
     QString m_prefix;
-    int m_lockFd = -1;
+    // The lock, held for the program's whole life.
+    Descriptor m_lock;
     QLocalServer* m_server = nullptr;
     QString m_lastToken;
     int m_requestsHeard = 0;
