@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/LogicPorts.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,13 +9,9 @@
 
 namespace umbraxis {
 
-class FileSystem;
 class InstalledPrograms;
 class ProcessStarter;
-class Progress;
 class QuakeLocator;
-class SettingsStore;
-class Shell;
 
 // The line Quake is started with: the Quake directory (ending in a
 // backslash), "quake.exe -game umbraxis ", the mode argument, " +map " and the
@@ -64,11 +62,7 @@ inline const QString Cooperative = QStringLiteral("+coop 1");
 // quake.exe starts it; one without starts the first installed engine on it.
 class QuakeLauncher {
 public:
-    struct Ports {
-        SettingsStore& settings;
-        FileSystem& files;
-        Shell& shell;
-        Progress& progress;
+    struct Ports : LogicPorts {
         QuakeLocator& locator;
         ProcessStarter& processes;
         // No engine at all when none is given.

@@ -2,6 +2,7 @@
 
 #include "levels/LevelCatalogue.h"
 #include "levels/LevelRecords.h"
+#include "shell/LogicPorts.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,13 +13,9 @@
 
 namespace umbraxis {
 
-class FileSystem;
 class Folder;
 struct FileStamp;
-class Progress;
 class QuakeLocator;
-class SettingsStore;
-class Shell;
 struct LevelShelf;
 
 // Puts levels from the CD into the Quake installation and takes them out
@@ -46,11 +43,7 @@ struct LevelShelf;
 // after it was installed, and stays.
 class LevelInstaller {
 public:
-    struct Ports {
-        SettingsStore& settings;
-        FileSystem& files;
-        Shell& shell;
-        Progress& progress;
+    struct Ports : LogicPorts {
         LevelShelf& shelf;
         QuakeLocator& locator;
         // Shows a level's details on the screen (and repaints at once).
