@@ -34,8 +34,8 @@ public:
     void RunQuake(const QString& title, const QString& mode);
     bool SearchForQuake(QString& directory) { return m_locator.SearchForQuake(directory); }
 
-    LevelList* ListBox1 = nullptr;
-    QLabel* Label1 = nullptr;
+    LevelList* ListBox1 = nullptr;  // the installed levels
+    QLabel* Label1 = nullptr;       // "NO LEVELS INSTALLED", shown while the list is empty
     QLabel* lStatus() const { return m_progress.lStatus(); }
     ProgressBar* ProgressBar1() const { return m_progress.ProgressBar1(); }
     StatusProgress& progress() { return m_progress; }

@@ -44,11 +44,11 @@ public:
     void ShowLevelDetails(const QString& title);
     bool SearchForQuake(QString& directory) { return m_locator.SearchForQuake(directory); }
 
-    LevelList* lbAvailable = nullptr;
-    LevelList* lbInstalled = nullptr;
-    QPlainTextEdit* mAuthor = nullptr;
-    QPlainTextEdit* mDescription = nullptr;
-    QLineEdit* eLevelName = nullptr;
+    LevelList* lbAvailable = nullptr;       // levels on the CD not installed
+    LevelList* lbInstalled = nullptr;       // levels installed
+    QPlainTextEdit* mAuthor = nullptr;      // the current level's author text
+    QPlainTextEdit* mDescription = nullptr; // the current level's description
+    QLineEdit* eLevelName = nullptr;        // the current level's folder on the CD, in lower case
     QLabel* lStatus() const { return m_progress.lStatus(); }
     ProgressBar* ProgressBar1() const { return m_progress.ProgressBar1(); }
     StatusProgress& progress() { return m_progress; }

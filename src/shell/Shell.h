@@ -43,7 +43,11 @@ public:
     void ShowDocument(const QString& documentFile);
     void setDocumentViewer(std::function<void(const QString&)> viewer) { m_viewer = std::move(viewer); }
 
+    // The Quake directory found in this run ("c:\quake\"); empty while none
+    // is known.
     QString KnownQuakeDir;
+    // The program's version, "1.0", as the settings record it and the about
+    // screen shows it.
     QString VersionText;
 
 private:
