@@ -163,7 +163,7 @@ void LevelInstaller::InstallFiles(const QString& source, const QString& target, 
         if (const int error = files.forceDirectories(target))
             throw fileError(error, target);
     }
-    // Each folder is looked up once; its files are reached from it.
+    // Each folder is opened once; its files are reached from it.
     const Opened<Folder> from = files.openFolder(source);
     if (!from.handle)
         throw fileError(from.error, source);
