@@ -140,6 +140,13 @@ TEST_F(CatalogueFixture, LooksUpFieldsOfTheCurrentRecord)
     EXPECT_TRUE(catalogue.CatalogueAtEnd());
     EXPECT_EQ(catalogue.cursor(), 3);
     EXPECT_EQ(catalogue.CatalogueField("Title"), "");
+
+    // A record asked for by its title, wherever the cursor stands.
+    catalogue.CatalogueFirst();
+    EXPECT_EQ(catalogue.record("TITLE", "Two").field("title"), "Two");
+    EXPECT_EQ(catalogue.record("Title", "One").field("Extra"), "x");
+    EXPECT_EQ(catalogue.record("Title", "two").field("Title"), "") << "titles match exactly";
+    EXPECT_EQ(catalogue.cursor(), 0);
 }
 
 TEST_F(CatalogueFixture, ReadsAndWalksMoreThan255Records)

@@ -364,6 +364,14 @@ TEST_F(FileSystemTest, OpenAndCreateFailWithTheSystemsCode)
         EXPECT_EQ(opened.handle, nullptr);
         EXPECT_EQ(opened.error, row.error);
     }
+    // A folder's own opens refuse the same.
+    const std::unique_ptr<Folder> folder = m_files->openFolder(QStringLiteral("c:\\")).handle;
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->openRead(QStringLiteral("DIR")).error, EISDIR);
+    EXPECT_EQ(folder->openRead(QStringLiteral("pipe")).error, EACCES);
+    EXPECT_EQ(folder->create(QStringLiteral("dir")).error, EISDIR);
+    EXPECT_EQ(folder->create(QStringLiteral("pipe")).error, EACCES);
+    EXPECT_TRUE(QFileInfo::exists(host("c/pipe")));
 }
 
 TEST_F(FileSystemTest, DeletesFilesAndLinksButNeverDirectories)
