@@ -270,10 +270,12 @@ IniDocument IniDocument::parse(const QByteArray& text)
         Section* section = current;
         QString name = key;
         if (slash >= 0) {
+            // Adding the section below may move every section, `current` too.
+            const QString currentPath = current->path;
             const QString below = key.left(slash);
-            section = &document.findOrAdd(current->path.isEmpty() ? below : current->path + QLatin1Char('/') + below);
+            section = &document.findOrAdd(currentPath.isEmpty() ? below : currentPath + QLatin1Char('/') + below);
             name = key.mid(slash + 1);
-            current = &document.findOrAdd(current->path);
+            current = &document.findOrAdd(currentPath);
         }
         put(*section, name, raw);
     }

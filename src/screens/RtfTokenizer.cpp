@@ -19,6 +19,13 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+Token token(Token::Kind kind)
+{
+    Token made;
+    made.kind = kind;
+    return made;
+}
+
 } // namespace
 
 Tokenizer::Tokenizer(const QByteArray& data)
@@ -33,18 +40,18 @@ Token Tokenizer::next()
         const char c = m_data[m_pos++];
         switch (c) {
         case '{':
-            return {Token::Kind::OpenGroup};
+            return token(Token::Kind::OpenGroup);
         case '}':
-            return {Token::Kind::CloseGroup};
+            return token(Token::Kind::CloseGroup);
         case '\\':
             return controlSequence();
         case '\r':
         case '\n':
             break;
         default: {
-            Token token{Token::Kind::Byte};
-            token.byte = uchar(c);
-            return token;
+            Token raw = token(Token::Kind::Byte);
+            raw.byte = uchar(c);
+            return raw;
         }
         }
     }
@@ -60,15 +67,15 @@ Token Tokenizer::controlSequence()
         const char symbol = m_data[m_pos++];
         if (symbol == '\'')
             return hexByte();
-        Token token{Token::Kind::Symbol};
-        token.symbol = symbol;
-        return token;
+        Token control = token(Token::Kind::Symbol);
+        control.symbol = symbol;
+        return control;
     }
-    Token token{Token::Kind::Word};
+    Token word = token(Token::Kind::Word);
     const qsizetype start = m_pos;
     while (m_pos < m_size && isLetter(m_data[m_pos]))
         ++m_pos;
-    token.word = std::string_view(m_data + start, std::size_t(m_pos - start));
+    word.word = std::string_view(m_data + start, std::size_t(m_pos - start));
 
     bool negative = false;
     if (m_pos + 1 < m_size && m_data[m_pos] == '-' && isDigit(m_data[m_pos + 1])) {
@@ -77,38 +84,38 @@ Token Tokenizer::controlSequence()
     }
     long long value = 0;
     while (m_pos < m_size && isDigit(m_data[m_pos])) {
-        token.hasParam = true;
+        word.hasParam = true;
         if (value < INT_MAX)
             value = value * 10 + (m_data[m_pos] - '0');
         ++m_pos;
     }
     value = std::min<long long>(value, INT_MAX);
-    token.param = int(negative ? -value : value);
+    word.param = int(negative ? -value : value);
     // A space ends the word and belongs to it.
     if (m_pos < m_size && m_data[m_pos] == ' ')
         ++m_pos;
-    if (token.word == "bin") {
+    if (word.word == "bin") {
         // The binary data is passed over whatever destination it is in.
-        m_pos += std::clamp<qsizetype>(token.param, 0, m_size - m_pos);
-        token.kind = Token::Kind::Binary;
+        m_pos += std::clamp<qsizetype>(word.param, 0, m_size - m_pos);
+        word.kind = Token::Kind::Binary;
     }
-    return token;
+    return word;
 }
 
 Token Tokenizer::hexByte()
 {
-    Token token{Token::Kind::Hex};
+    Token hex = token(Token::Kind::Hex);
     int byte = 0;
     for (int digits = 0; digits < 2 && m_pos < m_size; ++digits) {
         const int value = hexDigitValue(m_data[m_pos]);
         if (value < 0)
             break;
         byte = byte * 16 + value;
-        token.hasParam = true;
+        hex.hasParam = true;
         ++m_pos;
     }
-    token.byte = uchar(byte);
-    return token;
+    hex.byte = uchar(byte);
+    return hex;
 }
 
 } // namespace umbraxis::rtf
