@@ -36,8 +36,11 @@ ReplaceResult replaceFileWhole(const QByteArray& hostPath, const QByteArray& con
         ::unlink(temporary.constData());
         return ReplaceResult::CannotCreate;
     }
-    const bool written = writeAll(fd, content);
-    // The rename replaces the old file in one step.
+    // On the disk before the rename, so that a crash of the machine leaves
+    // the old file or the new one, never an empty one.
+    const bool written = writeAll(fd, content) && ::fdatasync(fd) == 0;
+    // The rename replaces the old file in one step. Closing is checked: a
+    // network or full file system may report a lost write only here.
     if (::close(fd) != 0 || !written || ::rename(temporary.constData(), hostPath.constData()) != 0) {
         ::unlink(temporary.constData());
         return ReplaceResult::CannotWrite;

@@ -98,27 +98,25 @@ IniSettingsStore::~IniSettingsStore()
 
 void IniSettingsStore::closeAppending()
 {
-    if (m_appendFd >= 0)
-        ::close(m_appendFd);
-    m_appendFd = -1;
+    m_appendFd.reset();
 }
 
 bool IniSettingsStore::append(const QByteArray& text)
 {
     // The file stays open for adding while it is the one this store last
     // saw; open() has just made sure of that.
-    if (m_appendFd < 0) {
-        m_appendFd = ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
-        if (m_appendFd < 0)
+    if (!m_appendFd) {
+        m_appendFd.reset(::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
+        if (!m_appendFd)
             return false;
     }
     // One write: a crash lets it happen whole or not at all.
     ssize_t n;
     do
-        n = ::write(m_appendFd, text.constData(), size_t(text.size()));
+        n = ::write(m_appendFd.get(), text.constData(), size_t(text.size()));
     while (n < 0 && errno == EINTR);
     struct stat st {};
-    if (n != text.size() || ::fstat(m_appendFd, &st) != 0) {
+    if (n != text.size() || ::fstat(m_appendFd.get(), &st) != 0) {
         // Whatever reached the file, it is what the next read goes by.
         closeAppending();
         m_loaded = false;

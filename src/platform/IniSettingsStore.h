@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Descriptor.h"
 #include "platform/IniDocument.h"
 #include "platform/SettingsStore.h"
 
@@ -66,8 +67,8 @@ private:
     qint64 m_appended = 0;
     // Whether the file's last line is complete.
     bool m_endsWithNewline = true;
-    // The file held open for adding values, or -1.
-    int m_appendFd = -1;
+    // The file held open for adding values, if any.
+    Descriptor m_appendFd;
 };
 
 } // namespace umbraxis
