@@ -109,6 +109,14 @@ QByteArray joinHost(const QByteArray& directory, const QByteArray& name)
     return path;
 }
 
+// A host name that holds a backslash cannot be spoken in a program path,
+// where the backslash separates names: "..\x" would read as a climb out of
+// the folder. Listings leave such names out.
+bool isNameable(const char* name)
+{
+    return std::strchr(name, '\\') == nullptr;
+}
+
 bool isAscii(const QByteArray& bytes)
 {
     for (char c : bytes) {
@@ -237,6 +245,8 @@ public:
             const char* name = entry->d_name;
             if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
                 continue;
+            if (!isNameable(name))
+                continue;
             struct stat st {};
             if (::fstatat(m_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;
@@ -251,8 +261,10 @@ public:
     {
         const QByteArray stored = storedName(name);
         // Not blocking, and a regular file only: a fifo would wait for a
-        // writer and a device could be read for ever.
-        const int fd = ::openat(m_fd, stored.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        // writer and a device could be read for ever. A link is not read
+        // through, so that what is copied from a folder lies in it.
+        const int fd
+            = ::openat(m_fd, stored.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
         if (fd < 0) {
             m_error = errno;
             return nullptr;
@@ -657,6 +669,8 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
     int readOnlyVolume = -1;
 
     auto add = [&](const QByteArray& name, const struct stat& st) {
+        if (!isNameable(name.constData()))
+            return;
         if (readOnlyVolume < 0) {
             struct statvfs volume {};
             readOnlyVolume = ::statvfs(directory.host.constData(), &volume) == 0
