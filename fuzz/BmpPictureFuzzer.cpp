@@ -1,0 +1,23 @@
+// A picture file as a screen loads it (1-, 4- and 8-bit, RLE4 and RLE8,
+// 24-bit and OS/2 bitmaps on the CD; whatever format the toolkit finds in
+// the bytes otherwise).
+
+#include "FuzzSupport.h"
+
+#include "platform/PictureFiles.h"
+
+using namespace umbraxis;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    fuzz::ensureGuiApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QImage picture = readPicture(fuzz::bytesOf(data, size));
+    if (!picture.isNull())
+        FUZZ_CHECK(picture.width() > 0 && picture.height() > 0);
+    return 0;
+}
