@@ -57,6 +57,19 @@ private:
     std::size_t m_at = 0;
 };
 
+// Counts an outcome of a library the fuzzer cannot see into (the toolkit's
+// picture decoders, the sound library), so that inputs it treats differently
+// count as different inputs and stay in the corpus.
+void noteOutcome(unsigned outcome);
+// The outcome of a count, by its order of magnitude.
+inline unsigned magnitude(qint64 value)
+{
+    unsigned bits = 0;
+    for (; value > 0; value >>= 1)
+        ++bits;
+    return bits;
+}
+
 // Makes the program's application object, off screen, once.
 void ensureGuiApplication();
 

@@ -11,7 +11,10 @@ using namespace umbraxis;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray text = fuzz::bytesOf(data, size);
-    (void)isReadableSettingsText(text);
+    // The store reads only a text it can safely write back; it leaves any
+    // other file as it is.
+    if (!isReadableSettingsText(text))
+        return 0;
     const IniDocument document = IniDocument::parse(text);
     const QByteArray written = document.serialize();
     // What the store writes reads back as the same sections and values.

@@ -15,6 +15,7 @@
 #include <QList>
 #include <QPair>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <unistd.h>
@@ -86,6 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         initial.write(input.bytes(2048));
     }
 
+    // UMBRAXIS_FUZZ_VERBOSE=1 tells what differed.
+    static const bool verbose = qEnvironmentVariableIsSet("UMBRAXIS_FUZZ_VERBOSE");
     auto store = std::make_unique<IniSettingsStore>(file);
     QList<QPair<QString, QString>> touched;
     QStringList titles;
@@ -137,8 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         IniSettingsStore fresh(file);
-        for (const auto& [where, what] : std::as_const(touched))
-            FUZZ_CHECK(readOf(fresh, where, what) == readOf(*store, where, what));
+        for (const auto& [where, what] : std::as_const(touched)) {
+            const QString again = readOf(fresh, where, what);
+            const QString now = readOf(*store, where, what);
+            if (again != now && verbose)
+                std::fprintf(stderr, "step %d (%d) [%s] %s: read afresh %s, running %s\n", step, op & 7,
+                             qPrintable(where), qPrintable(what), qPrintable(again), qPrintable(now));
+            FUZZ_CHECK(again == now);
+        }
     }
     return 0;
 }

@@ -37,6 +37,7 @@ fi
 fuzz="$build/fuzz"
 export QT_QPA_PLATFORM=offscreen PULSE_SERVER=unix:/nonexistent/umbraxis-no-sound
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions="$top/fuzz/lsan.supp"
 found=0
 printf '%-16s %12s %8s %9s %6s %5s\n' target executions crashes timeouts leaks ooms
 for target in "${targets[@]}"; do

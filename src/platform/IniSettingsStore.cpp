@@ -284,10 +284,17 @@ IniDocument IniDocument::parse(const QByteArray& text)
         Section* section = current;
         QString name = key;
         if (slash >= 0) {
-            const QString below = key.left(slash);
-            section = &document.findOrAdd(current->path.isEmpty() ? below : current->path + QLatin1Char('/') + below);
             name = key.mid(slash + 1);
-            current = &document.findOrAdd(current->path);
+            // "Nested\=1" names no value: kept, it would be written back as a
+            // line without a name, which no reader takes.
+            if (name.isEmpty())
+                continue;
+            // Adding a section may move every section in memory: the current
+            // one is found again by its path, which is kept apart first.
+            const QString here = current->path;
+            const QString below = key.left(slash);
+            section = &document.findOrAdd(here.isEmpty() ? below : here + QLatin1Char('/') + below);
+            current = &document.findOrAdd(here);
         }
         put(*section, name, raw);
     }

@@ -142,7 +142,8 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
     const quint16 declaredSamplesPerBlock = extraSize >= 2 ? u16(*fmt, 18) : 0;
     if (rate == 0)
         return failure(kUnrecognised);
-    if (channels < 1 || channels > 2)
+    // Above the highest rate any sound device plays, a rate is damage.
+    if (channels < 1 || channels > 2 || rate > 384000)
         return failure(kUnsupportedSound);
 
     const qint64 dataBytes = data->available;

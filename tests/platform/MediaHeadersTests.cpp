@@ -129,6 +129,8 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
          kUnrecognised},
         {"zero sample rate", wave(waveFormat(1, 1, 0, 2, 16), chunk("data", QByteArray(10, '\0'))), -1, kUnrecognised},
         {"24-bit PCM", wave(waveFormat(1, 1, 8000, 3, 24), chunk("data", QByteArray(30, '\0'))), -1, kSound},
+        {"a rate no device plays", wave(waveFormat(1, 1, 0x80000000u, 2, 16), chunk("data", QByteArray(10, '\0'))), -1,
+         kSound},
         {"three channels", wave(waveFormat(1, 3, 8000, 6, 16), chunk("data", QByteArray(60, '\0'))), -1, kSound},
         {"MPEG layer 3", wave(waveFormat(0x55, 1, 8000, 1, 0), chunk("data", QByteArray(60, '\0'))), -1, kSound},
         {"IMA ADPCM block too small", wave(imaFormat(2, 8000, 8, std::nullopt), chunk("data", QByteArray(64, '\0'))), -1,
