@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cstdlib>
 #include <optional>
 
@@ -230,14 +231,16 @@ struct VideoStream {
 
 namespace {
 
-// a * b / divisor, rounded to the nearest, without overflow for any 32-bit
-// header values; 0 for a zero divisor.
+// a * b / divisor, rounded to the nearest, without overflow (the largest
+// length at the most); 0 for a zero divisor.
 qint64 scaled(quint64 a, quint64 b, quint64 divisor)
 {
     if (divisor == 0)
         return 0;
-    const unsigned __int128 product = (unsigned __int128)a * b;
-    return qint64((product + divisor / 2) / divisor);
+    __extension__ typedef unsigned __int128 Wide;
+    const Wide product = Wide(a) * b;
+    const Wide result = (product + divisor / 2) / divisor;
+    return result > Wide(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max() : qint64(result);
 }
 
 // The id of stream `number`'s chunks of kind `kind` ("dc"): "00dc", "01wb".
