@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "platform/IniSettingsStore.h"
+#include "platform/IniDocument.h"
 
 using namespace umbraxis;
 
@@ -15,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // other file as it is.
     if (!isReadableSettingsText(text))
         return 0;
-    const IniDocument document = IniDocument::parse(text);
+    IniDocument document = IniDocument::parse(text);
     const QByteArray written = document.serialize();
     // What the store writes reads back as the same sections and values.
-    const IniDocument again = IniDocument::parse(written);
+    IniDocument again = IniDocument::parse(written);
     FUZZ_CHECK(isReadableSettingsText(written));
     FUZZ_CHECK(again.serialize() == written);
 

@@ -25,10 +25,7 @@ struct RealServices::Parts {
 
 void RealServices::prepareProcess()
 {
-    // Qt Multimedia picks its backend once, at first use; the program's
-    // sounds and video are meant for GStreamer.
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    chooseMediaBackend();
 }
 
 RealServices::RealServices(InstanceGuard& instance)

@@ -1,64 +1,14 @@
 #pragma once
 
+#include "platform/IniDocument.h"
 #include "platform/SettingsStore.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <cstdint>
-#include <utility>
 
 namespace umbraxis {
-
-// The sections and values of a settings file in the INI format that the
-// toolkit's own settings class reads and writes, so that either can read
-// what the other wrote. Sections are paths ("Rust Foundry", "a/b"); names
-// and values are text.
-class IniDocument {
-public:
-    struct Value {
-        QString name;
-        QByteArray raw;  // as it stands in the file, escaped
-        QByteArray line; // the name as it stands in the file, with "="
-    };
-    struct Section {
-        QString path;
-        QList<Value> values;
-    };
-    // Adds a value, or replaces the one of that name (exact, else ignoring
-    // case).
-    static Value& put(Section& section, const QString& name, const QByteArray& raw);
-
-    static IniDocument parse(const QByteArray& text);
-    QByteArray serialize() const;
-    // The header line of a section, as the file spells it.
-    static QByteArray header(const QString& path);
-    // The section whose values the file holds last: a value of it can be
-    // added at the file's end without a header of its own.
-    const QString& lastSection() const { return m_last; }
-    void setLastSection(const QString& path) { m_last = path; }
-
-    // The section stored under `path`: the exact name first, else the
-    // first whose name matches regardless of case; null when none.
-    Section* find(const QString& path);
-    Section& findOrAdd(const QString& path);
-    // Removes the section and every section below it; false when none.
-    bool erase(const QString& path);
-
-    const QList<Section>& sections() const { return m_sections; }
-
-    static QByteArray escapeValue(const QString& text);
-    // The text of an escaped value; false when it holds something else than
-    // one string (a list, bytes, a stored object).
-    static bool unescapeValue(const QByteArray& raw, QString& text);
-    static QByteArray escapeKey(const QString& key);
-    static QString unescapeKey(const QByteArray& key);
-
-private:
-    QList<Section> m_sections;
-    QString m_last;
-};
 
 // The settings store kept in the user's configuration folder as an INI file
 // ($XDG_CONFIG_HOME/Corvantide/Umbraxis.conf on Linux). Every change is
@@ -119,10 +69,5 @@ private:
     // The file held open for adding values, or -1.
     int m_appendFd = -1;
 };
-
-// Whether the text of a settings file is one this store can safely read and
-// rewrite: every line blank, a comment, a [section] header or a name=value
-// pair, and no NUL bytes.
-bool isReadableSettingsText(const QByteArray& text);
 
 } // namespace umbraxis

@@ -397,11 +397,16 @@ void QtMediaPlayer::placeVideo()
     m_surface->show();
 }
 
-QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)
-    : m_resolver(std::move(resolver))
+void chooseMediaBackend()
 {
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "gstreamer");
+}
+
+QtMediaFactory::QtMediaFactory(MediaPathResolver resolver)
+    : m_resolver(std::move(resolver))
+{
+    chooseMediaBackend();
     // The sound system is asked about its devices now, in the background,
     // so that the answer is there by the first sound.
     audioPresence();

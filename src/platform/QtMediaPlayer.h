@@ -126,9 +126,13 @@ private:
     MediaTransport m_transport;
 };
 
-// Makes QtMediaPlayers. Constructing it selects the GStreamer backend of Qt
-// Multimedia unless QT_MEDIA_BACKEND is already set, so it must exist before
-// anything else touches Qt Multimedia.
+// Qt Multimedia picks its backend once, at first use; the program's video is
+// meant for GStreamer. This chooses it unless the user's QT_MEDIA_BACKEND
+// names another, and must run before anything touches Qt Multimedia.
+void chooseMediaBackend();
+
+// Makes QtMediaPlayers. Constructing it chooses the media backend, so it
+// must exist before anything else touches Qt Multimedia.
 class QtMediaFactory : public MediaFactory {
 public:
     // Without a resolver, program paths are used with '\' turned into '/'.

@@ -5,7 +5,7 @@ namespace umbraxis {
 namespace {
 
 // 0x80-0x9F; the five bytes the code page leaves unassigned keep their
-// Latin-1 values.
+// Latin-1 values, as Windows maps them.
 constexpr char16_t kHighControls[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
@@ -29,6 +29,22 @@ QString decodeWindows1252(const QByteArray& bytes)
     for (const char byte : bytes)
         *out++ = windows1252Char(static_cast<unsigned char>(byte));
     return text;
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+char hexDigit(unsigned value)
+{
+    return "0123456789ABCDEF"[value & 15];
 }
 
 } // namespace umbraxis

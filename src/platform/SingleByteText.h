@@ -11,4 +11,10 @@ namespace umbraxis {
 QString decodeWindows1252(const QByteArray& bytes);
 QChar windows1252Char(unsigned char byte);
 
+// The value of a hexadecimal digit in either letter case; -1 for any other
+// character.
+int hexDigitValue(char c);
+// The upper-case hexadecimal digit of the low four bits of `value`.
+char hexDigit(unsigned value);
+
 } // namespace umbraxis

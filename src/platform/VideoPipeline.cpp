@@ -5,7 +5,6 @@
 #include "platform/WaveOutput.h"
 
 #include <QAudioOutput>
-#include <QCoreApplication>
 #include <QMediaPlayer>
 #include <QPointer>
 #include <QThread>
@@ -23,57 +22,16 @@ namespace {
 
 // How often a playing decoder's position is read.
 constexpr int PositionMs = 10;
-// How long the end of the program waits for the media thread.
-constexpr unsigned long StopMs = 3000;
 
 // The decoder's thread, and the thread its pictures are handed over in. The
 // decoder's sink hands each picture to the thread the sink belongs to and
 // waits for that thread to take it; kept apart from the decoder's thread,
 // which waits on the decoder whenever it stops or closes it, the sink never
 // keeps the decoder waiting.
-QThread* g_mediaThread = nullptr;
-QThread* g_framesThread = nullptr;
+MediaThread g_mediaThread("media");
+MediaThread g_framesThread("frames");
 // Decoders that have decoded pictures and not yet let them go.
 std::atomic<int> g_decodersHolding{0};
-
-void stopThread(QThread*& thread)
-{
-    if (!thread)
-        return;
-    thread->quit();
-    // A decoder that will not let go is left behind rather than holding up
-    // the end of the program.
-    // A decoder still waiting for the sound system's answer is held for as
-    // long as the sound server keeps silent.
-    if (audioPresenceSoFar() != AudioPresence::Unknown && thread->wait(StopMs))
-        delete thread;
-    else
-        noteMediaThreadLeftBehind();
-    thread = nullptr;
-}
-
-void stopMediaThreads()
-{
-    stopThread(g_mediaThread);
-    stopThread(g_framesThread);
-}
-
-QThread* startedThread(QThread*& thread, const QString& name)
-{
-    if (!thread) {
-        if (!g_mediaThread && !g_framesThread)
-            qAddPostRoutine(stopMediaThreads);
-        thread = new QThread;
-        thread->setObjectName(name);
-        thread->start();
-    }
-    return thread;
-}
-
-QThread* mediaThread()
-{
-    return startedThread(g_mediaThread, QStringLiteral("media"));
-}
 
 // An object of the pictures' thread, to run work there.
 QObject* framesThreadAnchor()
@@ -81,8 +39,9 @@ QObject* framesThreadAnchor()
     static QPointer<QObject> anchor;
     if (!anchor) {
         anchor = new QObject;
-        anchor->moveToThread(startedThread(g_framesThread, QStringLiteral("frames")));
-        QObject::connect(g_framesThread, &QThread::finished, anchor, &QObject::deleteLater);
+        QThread* thread = g_framesThread.get();
+        anchor->moveToThread(thread);
+        QObject::connect(thread, &QThread::finished, anchor, &QObject::deleteLater);
     }
     return anchor;
 }
@@ -267,7 +226,7 @@ VideoPipeline::VideoPipeline(const QString& hostPath, bool withSound)
     : m_state(std::make_shared<State>())
     , m_worker(new Worker(m_state))
 {
-    m_worker->moveToThread(mediaThread());
+    m_worker->moveToThread(g_mediaThread.get());
     Worker* worker = m_worker;
     QMetaObject::invokeMethod(
         worker, [worker, hostPath, withSound] { worker->create(hostPath, withSound); }, Qt::QueuedConnection);

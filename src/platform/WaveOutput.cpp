@@ -4,9 +4,7 @@
 
 #include <QAudioDevice>
 #include <QAudioSink>
-#include <QCoreApplication>
 #include <QMediaDevices>
-#include <QMutex>
 #include <QThread>
 #include <QTimer>
 
@@ -33,31 +31,12 @@ constexpr qint64 TailMs = 250;
 std::atomic<AudioPresence> g_presence{AudioPresence::Unknown};
 
 // The one thread that feeds every sound to the device and asks the sound
-// system about its devices; it lives until the application object goes. A
-// thread held up by a sound server that does not answer is left behind at
-// the end rather than holding up the end of the program.
+// system about its devices.
+MediaThread g_soundThread("sound");
+
 QThread* soundThread()
 {
-    static QMutex guard;
-    static QThread* thread = nullptr;
-    QMutexLocker lock(&guard);
-    if (!thread) {
-        thread = new QThread;
-        thread->setObjectName(QStringLiteral("sound"));
-        thread->start();
-        qAddPostRoutine([] {
-            QMutexLocker end(&guard);
-            thread->quit();
-            // A thread still asking the sound system about its devices is
-            // held for as long as the sound server keeps silent.
-            if (g_presence != AudioPresence::Unknown && thread->wait(3000))
-                delete thread;
-            else
-                noteMediaThreadLeftBehind();
-            thread = nullptr;
-        });
-    }
-    return thread;
+    return g_soundThread.get();
 }
 
 // Runs `work` in the sound thread, after everything asked of it before.

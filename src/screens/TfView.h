@@ -40,8 +40,10 @@ class TfView : public Screen {
 public:
     TfView(const Services& services, Shell& shell, QWidget* parent = nullptr);
 
+    // The document to show, a path on the CD ("help.rtf", "text\websites.txt").
     QString DocumentFile;
 
+    // The read-only document view.
     QTextEdit* RichEdit1 = nullptr;
     FindDialog* FindDialog1 = nullptr;
 
@@ -49,10 +51,13 @@ public:
     void FormShow() override;
     void FormHide() override;
     void FormDestroy() override;
+    // The help button: shows "help.rtf", leaving DocumentFile as it is.
     void Image2Click();
+    // The return button: back to the screen that opened the viewer.
     void Image3Click();
     // True when the key was the viewer's own (it opened the find dialog).
     bool RichEdit1KeyDown(const QKeyEvent& key);
+    // The find dialog's Find Next: the next match after the selection.
     void FindDialog1Find();
 
 protected:

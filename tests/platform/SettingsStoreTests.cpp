@@ -242,23 +242,4 @@ TEST_F(SettingsStoreTest, NoticesChangesMadeByOthers)
     EXPECT_EQ(QSettings(path(), QSettings::IniFormat).value("Main/Version").toString(), "1.0");
 }
 
-TEST(SettingsText, RecognisesWhatItCanSafelyRewrite)
-{
-    struct Row {
-        const char* text;
-        bool readable;
-    } rows[] = {
-        {"", true},
-        {"[Main]\nVersion=1.0\n", true},
-        {"; comment\n\n[Rust%20Foundry]\r\nFile1=c:\\\\q\r\n", true},
-        {"[Main\nVersion=1.0\n", false},
-        {"just words\n", false},
-        {"=no name\n", false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.text);
-        EXPECT_EQ(isReadableSettingsText(row.text), row.readable);
-    }
-}
-
 } // namespace
