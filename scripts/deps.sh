@@ -12,10 +12,11 @@ packages=(
   pulseaudio pulseaudio-utils
   fonts-liberation
   libgtest-dev
-  xvfb xauth xdotool x11-utils x11-apps imagemagick
+  xvfb xauth xdotool x11-utils x11-apps imagemagick xclip
   openbox mutter dbus-daemon dbus-x11 weston qt6-wayland
   dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db
   quakespasm
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "launcher/QuakeLauncher.h"
 
+#include "levels/LevelCatalogue.h"
 #include "locator/QuakeLocator.h"
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
@@ -116,6 +117,9 @@ void QuakeLauncher::RunQuake(const QString& title, const QString& mode)
     if (const int error = files.probeFolder(quake))
         throw directoryError(error, quake);
     const QString mapName = m_ports.settings.ReadSetting(title, QStringLiteral("LevelFileName"), QString());
+    // The record may have been written by hand: a map name is one word and
+    // never more arguments or console commands.
+    requirePlainMapName(mapName);
     // A game that looks up "-game umbraxis" by its exact name finds the game
     // folder "Umbraxis" all the same.
     files.ensureExactName(quake, QStringLiteral("umbraxis"));

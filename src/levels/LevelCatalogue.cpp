@@ -1,7 +1,9 @@
 #include "levels/LevelCatalogue.h"
 
+#include "platform/AppError.h"
 #include "platform/FileReading.h"
 #include "platform/SettingsStore.h"
+#include "platform/WinPath.h"
 
 #include <algorithm>
 
@@ -131,9 +133,13 @@ CatalogueData parseCatalogue(const QByteArray& bytes)
 
 void LevelCatalogue::CatalogueOpen(FileSystem& files, const QString& fileName)
 {
-    // Parsed before anything is replaced, so a failed read keeps the old data.
-    CatalogueData data = parseCatalogue(readFileBytes(files, fileName));
-    m_data = std::move(data);
+    // Read before anything is replaced, so a failed read keeps the old data.
+    CatalogueOpen(readFileBytes(files, fileName));
+}
+
+void LevelCatalogue::CatalogueOpen(const QByteArray& bytes)
+{
+    m_data = parseCatalogue(bytes);
     m_cursor = 0;
 }
 
@@ -185,6 +191,40 @@ void LevelCatalogue::CatalogueClose()
     m_cursor = 0;
 }
 
+bool leadsInside(const QString& relative)
+{
+    const WinPath path = WinPath::parse(relative);
+    if (path.hasDrive() || path.rooted)
+        return false;
+    return !path.names.contains(QStringLiteral(".."));
+}
+
+void requireLevelFolderInside(const QString& directory)
+{
+    if (!leadsInside(directory))
+        throw AppError(QStringLiteral("The level's folder \"%1\" lies outside the CD's levels folder").arg(directory));
+}
+
+bool isPlainMapName(const QString& name)
+{
+    if (name.isEmpty())
+        return true;
+    const QChar first = name.front();
+    if (first == QLatin1Char('-') || first == QLatin1Char('+') || first == QLatin1Char('.'))
+        return false;
+    return std::all_of(name.begin(), name.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' || u == '-'
+            || u == '.';
+    });
+}
+
+void requirePlainMapName(const QString& name)
+{
+    if (!isPlainMapName(name))
+        throw AppError(QStringLiteral("The level's map name \"%1\" cannot be given to Quake").arg(name));
+}
+
 bool titleLess(const QString& a, const QString& b)
 {
     return a.compare(b, Qt::CaseInsensitive) < 0;
@@ -219,12 +259,16 @@ LevelDetails levelDetails(LevelCatalogue& catalogue, FileSystem& files, const QS
             .toLower();
     const QString authorFile = catalogue.CatalogueField(QStringLiteral("AuthorFile"));
     const QString descFile = catalogue.CatalogueField(QStringLiteral("DescFile"));
-    details.author = authorFile.isEmpty()
-                         ? QStringLiteral("Anonymous")
-                         : readText(files, descFolder + authorFile + QStringLiteral(".txt"));
-    details.description = descFile.isEmpty()
-                              ? QStringLiteral("No description available.")
-                              : readText(files, descFolder + descFile + QStringLiteral(".txt"));
+    // A name that leads out of the description folder names no text of the
+    // CD's: it reads as a file that cannot be opened.
+    const auto descText = [&](const QString& name) {
+        const QString path = descFolder + name + QStringLiteral(".txt");
+        if (!leadsInside(name))
+            throw AppError(formatMessage(QStringLiteral("Cannot open file %s"), path));
+        return readText(files, path);
+    };
+    details.author = authorFile.isEmpty() ? QStringLiteral("Anonymous") : descText(authorFile);
+    details.description = descFile.isEmpty() ? QStringLiteral("No description available.") : descText(descFile);
     return details;
 }
 

@@ -42,6 +42,8 @@ public:
     // record. A file that cannot be read raises AppError and leaves the
     // catalogue as it was.
     void CatalogueOpen(FileSystem& files, const QString& fileName);
+    // The same over the file's bytes.
+    void CatalogueOpen(const QByteArray& bytes);
     void CatalogueFirst() { m_cursor = 0; }
     void CatalogueNext();
     bool CatalogueAtEnd() const { return m_cursor >= recordCount(); }
@@ -67,6 +69,22 @@ private:
     int m_cursor = 0;
 };
 
+// Whether a name the catalogue gives relative to a folder of the CD (a
+// "Directory", an "AuthorFile") leads to a place inside that folder: no
+// drive, no root, no "..". A CD that named any other place would have files
+// read or copied from outside it.
+bool leadsInside(const QString& relative);
+// Raises AppError naming the folder when it is not inside.
+void requireLevelFolderInside(const QString& directory);
+
+// Whether a map name reaches the game as the one word after "+map" and
+// nothing more: empty, or letters, digits, "_", "-" and "." not starting
+// with "-", "+" or ".". Blanks would make further arguments of it, ";" more
+// console commands, quotes and line breaks would change how the line reads.
+bool isPlainMapName(const QString& name);
+// Raises AppError naming the map when it is not plain.
+void requirePlainMapName(const QString& name);
+
 // Case-insensitive order of level titles, used by every sorted list of them.
 bool titleLess(const QString& a, const QString& b);
 
@@ -88,8 +106,9 @@ struct LevelDetails {
 
 // The details of the first record titled `title` (letter case counts). The
 // cursor is left on that record so that the caller can read further fields
-// of it. An author or description file that cannot be read raises AppError
-// "Cannot open file <path>"; the author file is read first.
+// of it. An author or description file that cannot be read, or whose name
+// leads out of the description folder, raises AppError "Cannot open file
+// <path>"; the author file is read first.
 LevelDetails levelDetails(LevelCatalogue& catalogue, FileSystem& files, const QString& workingDir,
                           const QString& catalogueName, const QString& title);
 

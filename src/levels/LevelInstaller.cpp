@@ -126,6 +126,9 @@ bool LevelInstaller::Install(const QString& title)
         const QString directory = record.field(QStringLiteral("Directory"));
         if (!directory.isEmpty()) {
             const QString mapName = record.field(QStringLiteral("LevelName"));
+            // What the CD says is checked before anything is copied.
+            requireLevelFolderInside(directory);
+            requirePlainMapName(mapName);
             m_fileNumber = 0;
             m_written.clear();
             m_partial.clear();

@@ -144,7 +144,8 @@ QByteArray IniDocument::escapeValue(const QString& value)
     out.reserve(text.size() * 3 / 2);
     bool quote = false;
     bool escapeNextHexDigit = false;
-    for (const QChar qch : text) {
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar qch = text.at(at);
         const char16_t ch = qch.unicode();
         if (ch == ';' || ch == ',' || ch == '=')
             quote = true;
@@ -167,6 +168,11 @@ QByteArray IniDocument::escapeValue(const QString& value)
             escapeNextHexDigit = true;
         } else if (ch < 0x80) {
             out += char(ch);
+        } else if (qch.isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
+            // A character beyond the first 65536 (an emoji) is two halves,
+            // written as one.
+            out += text.mid(at, 2).toUtf8();
+            ++at;
         } else {
             out += QString(qch).toUtf8();
         }
@@ -270,11 +276,17 @@ IniDocument IniDocument::parse(const QByteArray& text)
         Section* section = current;
         QString name = key;
         if (slash >= 0) {
+            name = key.mid(slash + 1);
+            // "Version\=1.0" names no value: passed over, since written back
+            // it would be a line without a name, which no reader takes.
+            if (name.isEmpty())
+                continue;
             // Adding the section below may move every section, `current` too.
+            // The path is spelled as a header would give it ("a\\b\\" is
+            // "a/b"), so that the file written reads back the same.
             const QString currentPath = current->path;
             const QString below = key.left(slash);
-            section = &document.findOrAdd(currentPath.isEmpty() ? below : currentPath + QLatin1Char('/') + below);
-            name = key.mid(slash + 1);
+            section = &document.findOrAdd(sectionPath(currentPath + QLatin1Char('/') + below));
             current = &document.findOrAdd(currentPath);
         }
         put(*section, name, raw);

@@ -4,6 +4,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <climits>
+#include <limits>
 #include <cstdlib>
 #include <optional>
 
@@ -141,7 +143,8 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
     const quint16 declaredSamplesPerBlock = extraSize >= 2 ? u16(*fmt, 18) : 0;
     if (rate == 0)
         return failure(kUnrecognised);
-    if (channels < 1 || channels > 2)
+    // Above the highest rate any sound device plays, a rate is damage.
+    if (channels < 1 || channels > 2 || rate > 384000)
         return failure(kUnsupportedSound);
 
     const qint64 dataBytes = data->available;
@@ -226,6 +229,48 @@ struct VideoStream {
 
 } // namespace
 
+namespace {
+
+// a * b / divisor, rounded to the nearest, without overflow (the largest
+// length at the most); 0 for a zero divisor.
+qint64 scaled(quint64 a, quint64 b, quint64 divisor)
+{
+    if (divisor == 0)
+        return 0;
+    __extension__ typedef unsigned __int128 Wide;
+    const Wide product = Wide(a) * b;
+    const Wide result = (product + divisor / 2) / divisor;
+    return result > Wide(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max() : qint64(result);
+}
+
+// The id of stream `number`'s chunks of kind `kind` ("dc"): "00dc", "01wb".
+quint32 streamChunkId(int number, const char (&kind)[3])
+{
+    return quint32('0' + number / 10 % 10) | quint32('0' + number % 10) << 8 | quint32(quint8(kind[0])) << 16
+        | quint32(quint8(kind[1])) << 24;
+}
+
+// Counts the frame chunks of the video stream `number` below `begin`..`end`
+// (and in its 'rec ' lists), stopping at `most`; `depth` bounds the nesting.
+qint64 countFrames(QIODevice& device, qint64 begin, qint64 end, int number, qint64 most, int depth = 0)
+{
+    const quint32 compressed = streamChunkId(number, "dc");
+    const quint32 uncompressed = streamChunkId(number, "db");
+    ChunkWalker walker(device, begin, end);
+    Chunk chunk;
+    qint64 count = 0;
+    while (count < most && walker.next(chunk)) {
+        if (chunk.id == compressed || chunk.id == uncompressed)
+            ++count;
+        else if (chunk.id == fourcc("LIST") && depth < 4 && chunk.available >= 4
+                 && u32(walker.read(chunk, 4), 0) == fourcc("rec "))
+            count += countFrames(device, chunk.data + 4, chunk.data + chunk.available, number, most - count, depth + 1);
+    }
+    return count;
+}
+
+} // namespace
+
 MediaHeaderResult readAviHeader(QIODevice& device)
 {
     if (!readRiff(device, fourcc("AVI ")))
@@ -233,6 +278,7 @@ MediaHeaderResult readAviHeader(QIODevice& device)
 
     std::optional<QByteArray> avih;
     std::optional<VideoStream> video;
+    int videoNumber = 0;
     ChunkWalker top(device, 12, device.size());
     Chunk chunk;
     while (!avih && top.next(chunk)) {
@@ -240,6 +286,7 @@ MediaHeaderResult readAviHeader(QIODevice& device)
             continue;
         ChunkWalker hdrl(device, chunk.data + 4, chunk.data + chunk.available);
         Chunk item;
+        int streams = 0;
         while (hdrl.next(item)) {
             if (item.id == fourcc("avih") && !avih) {
                 avih = hdrl.read(item, 56);
@@ -254,8 +301,11 @@ MediaHeaderResult readAviHeader(QIODevice& device)
                     else if (part.id == fourcc("strf") && !stream.strf)
                         stream.strf = strl.read(part, 40);
                 }
-                if (stream.strh.size() >= 8 && u32(stream.strh, 0) == fourcc("vids"))
+                if (stream.strh.size() >= 8 && u32(stream.strh, 0) == fourcc("vids")) {
                     video = stream;
+                    videoNumber = streams;
+                }
+                ++streams;
             }
         }
         if (!avih)
@@ -274,24 +324,51 @@ MediaHeaderResult readAviHeader(QIODevice& device)
     if (header.format.isEmpty())
         return failure(kUnsupportedVideo);
 
-    const qint64 microSecPerFrame = u32(*avih, 0);
-    const qint64 totalFrames = u32(*avih, 16);
-    header.width = int(u32(*avih, 32));
-    header.height = int(u32(*avih, 36));
+    header.width = int(qMin<quint32>(u32(*avih, 32), INT_MAX));
+    header.height = int(qMin<quint32>(u32(*avih, 36), INT_MAX));
     if (hasFormat) {
-        header.width = int(qint32(u32(*video->strf, 4)));
-        header.height = std::abs(int(qint32(u32(*video->strf, 8))));
+        // The format's height is negative for a picture stored top down.
+        const qint64 width = qint32(u32(*video->strf, 4));
+        const qint64 height = qint32(u32(*video->strf, 8));
+        header.width = int(std::clamp<qint64>(width, INT_MIN, INT_MAX));
+        header.height = int(std::min<qint64>(height < 0 ? -height : height, INT_MAX));
         header.bitsPerSample = u16(*video->strf, 14);
     }
-    header.lengthMs = (microSecPerFrame * totalFrames + 500) / 1000;
+
+    // A header may promise any number of frames; the video lasts only as long
+    // as the frames the file holds, so that a lying header never means an
+    // hour-long wait for a picture that does not come.
+    const quint32 microSecPerFrame = u32(*avih, 0);
+    const quint32 mainFrames = u32(*avih, 16);
+    const quint32 streamFrames = u32(video->strh, 32);
+    const qint64 most = std::max(mainFrames, streamFrames);
+    qint64 present = 0;
+    while (present < most && top.next(chunk)) {
+        if (chunk.available < 4)
+            continue;
+        const quint32 type = u32(top.read(chunk, 4), 0);
+        if (chunk.id == fourcc("LIST") && type == fourcc("movi")) {
+            present += countFrames(device, chunk.data + 4, chunk.data + chunk.available, videoNumber, most - present);
+        } else if (chunk.id == fourcc("RIFF") && type == fourcc("AVIX")) {
+            // A file over a gigabyte goes on in further RIFF lists, each with
+            // a movi list of its own.
+            ChunkWalker extension(device, chunk.data + 4, chunk.data + chunk.available);
+            Chunk part;
+            while (present < most && extension.next(part)) {
+                if (part.id == fourcc("LIST") && part.available >= 4
+                    && u32(extension.read(part, 4), 0) == fourcc("movi"))
+                    present += countFrames(device, part.data + 4, part.data + part.available, videoNumber,
+                                           most - present);
+            }
+        }
+    }
+    header.lengthMs = scaled(microSecPerFrame, std::min<qint64>(mainFrames, present), 1000);
     if (header.lengthMs == 0) {
         // Some writers leave the main header's timing empty; the video
         // stream's own rate and length then give the duration.
-        const qint64 scale = u32(video->strh, 20);
-        const qint64 rate = u32(video->strh, 24);
-        const qint64 frames = u32(video->strh, 32);
-        if (rate > 0)
-            header.lengthMs = (frames * scale * 1000 + rate / 2) / rate;
+        const quint32 scale = u32(video->strh, 20);
+        const quint32 rate = u32(video->strh, 24);
+        header.lengthMs = scaled(std::min<qint64>(streamFrames, present) * quint64(scale), 1000, rate);
     }
     return {true, header, {}};
 }
@@ -369,8 +446,7 @@ std::optional<QByteArray> aviSoundTrackAsWave(QIODevice& device, qint64 limitByt
                 return std::nullopt;
         } else if (type == fourcc("movi") && stream) {
             // The stream's chunks are named by its number: "01wb".
-            const quint32 id = quint32('0' + stream->first / 10) | quint32('0' + stream->first % 10) << 8
-                | quint32('w') << 16 | quint32('b') << 24;
+            const quint32 id = streamChunkId(stream->first, "wb");
             collectChunks(device, chunk.data + 4, chunk.data + chunk.available, id, sound, limitBytes);
             break;
         }

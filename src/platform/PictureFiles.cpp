@@ -9,14 +9,19 @@
 
 namespace umbraxis {
 
-QImage PictureFiles::load(const QString& path)
+QImage readPicture(const QByteArray& data)
 {
-    QByteArray data = readFileBytes(m_files, path);
-    QBuffer buffer(&data);
+    QBuffer buffer;
+    buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
+    return reader.read();
+}
+
+QImage PictureFiles::load(const QString& path)
+{
+    const QImage image = readPicture(readFileBytes(m_files, path));
     if (image.isNull())
         throw AppError(formatMessage(QStringLiteral("Cannot open file %s"), path));
     return image;

@@ -2,7 +2,13 @@
 
 #include "platform/PictureLoader.h"
 
+#include <QByteArray>
+
 namespace umbraxis {
+
+// The picture a file's bytes hold, its format told by its content; a null
+// image when they hold none that can be read.
+QImage readPicture(const QByteArray& data);
 
 class FileSystem;
 

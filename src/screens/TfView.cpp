@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 #include "platform/windowing/KeyboardLayout.h"
 #include "platform/SingleByteText.h"
+#include "screens/DocumentText.h"
 #include "screens/RtfReader.h"
 #include "shell/Shell.h"
 
@@ -21,24 +22,6 @@
 #include <QVBoxLayout>
 
 namespace umbraxis {
-
-namespace {
-
-// Text that holds a NUL byte is no text: the view cannot show it.
-bool isPlainText(const QByteArray& data)
-{
-    return !data.contains('\0');
-}
-
-QString decodePlainText(const QByteArray& data)
-{
-    QString text = decodeWindows1252(data);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-} // namespace
 
 FindDialog::FindDialog(QWidget* parent)
     : QDialog(parent)
@@ -176,9 +159,10 @@ void TfView::loadDocument(const QString& path)
         RichEdit1->moveCursor(QTextCursor::Start);
         return;
     }
-    if (!isPlainText(data))
+    const std::optional<QString> text = plainDocumentText(data);
+    if (!text)
         throw AppError(QStringLiteral("Failed to Load Stream"));
-    document->setPlainText(decodePlainText(data));
+    document->setPlainText(*text);
     RichEdit1->moveCursor(QTextCursor::Start);
 }
 

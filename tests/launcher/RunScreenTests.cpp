@@ -379,3 +379,26 @@ TEST_F(RunScreenTest, HelpAndMainPlayNoCueOfTheirOwn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RunScreenTest, AMapNameThatWouldSayMoreIsNeverGivenToTheGame)
+{
+    install("Alpha");
+    auto screen = showScreen();
+    const QString before = world->files->currentDirectory();
+    // A record edited by hand: the game would read further arguments and
+    // console commands out of it.
+    for (const QString& mapName : {QStringLiteral("alpha1 +exec evil.cfg"), QStringLiteral("alpha1;quit"),
+                                   QStringLiteral("-dedicated")}) {
+        SCOPED_TRACE(mapName.toStdString());
+        errors.messages.clear();
+        world->memorySettings.sections["Alpha"]["LevelFileName"] = mapName;
+        QTest::mouseClick(screen->image(2), Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_TRUE(processes->calls().empty());
+        EXPECT_EQ(errors.messages, QStringList{"The level's map name \"" + mapName + "\" cannot be given to Quake"});
+        EXPECT_EQ(world->files->currentDirectory(), before);
+    }
+}
+
+} // namespace

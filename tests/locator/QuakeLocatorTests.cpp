@@ -333,6 +333,17 @@ TEST_F(QuakePlacesTest, SteamLibrariesAreTriedBeforeAnyDriveIsWalked)
     EXPECT_EQ(settings.ReadSetting("Main", "QuakeDir", ""), directory);
 }
 
+TEST_F(QuakePlacesTest, AFifoInPlaceOfSteamsSecondListHoldsNothingUp)
+{
+    makeSteam();
+    QDir().mkpath(home + "/.local/share/Steam/config");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home + "/.local/share/Steam/config/libraryfolders.vdf").constData(), 0600), 0);
+    files = std::make_unique<FailingFileSystem>(DriveMap({{QChar('c'), root.path()}}));
+    HostQuakePlaces places(*files, roots());
+    EXPECT_EQ(places.folders(), (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\",
+                                             "c:\\home\\me\\GOG Games\\Quake\\"}));
+}
+
 TEST_F(QuakePlacesTest, APlaceNoDriveHoldsGetsADriveThatLaterRunsKeep)
 {
     makeSteam();

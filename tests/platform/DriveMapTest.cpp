@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace umbraxis;
 
@@ -97,11 +98,16 @@ TEST(DriveMap, WithoutItsFileDriveCIsTheHostRoot)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const DriveMap map = DriveMap::fromFile(dir.filePath(QStringLiteral("missing.conf")));
-    EXPECT_EQ(map.folder(QLatin1Char('c')), QStringLiteral("/"));
-    for (int drive = 1; drive <= 26; ++drive) {
-        if (drive != 3) {
-            EXPECT_TRUE(map.folder(drive).isEmpty()) << drive;
+    // A fifo in its place would wait for a writer for ever: it is no file.
+    const QString fifo = dir.filePath(QStringLiteral("fifo.conf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& file : {dir.filePath(QStringLiteral("missing.conf")), fifo, dir.path()}) {
+        const DriveMap map = DriveMap::fromFile(file);
+        EXPECT_EQ(map.folder(QLatin1Char('c')), QStringLiteral("/"));
+        for (int drive = 1; drive <= 26; ++drive) {
+            if (drive != 3) {
+                EXPECT_TRUE(map.folder(drive).isEmpty()) << drive;
+            }
         }
     }
 }

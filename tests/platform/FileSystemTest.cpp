@@ -599,3 +599,21 @@ TEST_F(FileSystemTest, AWorkingDirectoryOutsideEveryDriveGetsADriveOfItsOwn)
 }
 
 } // namespace
+
+TEST_F(FileSystemTest, AFolderListsNoNameThatAProgramPathWouldReadAsAClimbAndCopiesNothingThroughALink)
+{
+    // A disc may hold names with backslashes, and links to anywhere.
+    makeDir(QStringLiteral("d/level"));
+    makeFile(QStringLiteral("d/level/map.bsp"));
+    makeDir(QStringLiteral("d/level/..\\..\\escape"));
+    makeFile(QStringLiteral("d/level/..\\evil.cfg"));
+    makeFile(QStringLiteral("c/secret.txt"), "the user's");
+    makeLink(QStringLiteral("d/level/secret.txt"), QFile::encodeName(host("c/secret.txt")).constData());
+
+    EXPECT_EQ(find(QStringLiteral("d:\\level\\*.*"), faAnyFile).size(), 2u) << "map.bsp and the link";
+    EXPECT_TRUE(find(QStringLiteral("d:\\level\\..\\evil.cfg"), faAnyFile).empty());
+    const std::unique_ptr<Folder> folder = m_files->openFolder(QStringLiteral("d:\\level")).handle;
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(folder->openRead(QStringLiteral("map.bsp")).handle);
+    EXPECT_EQ(folder->openRead(QStringLiteral("secret.txt")).error, ELOOP);
+}

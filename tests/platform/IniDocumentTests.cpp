@@ -79,6 +79,36 @@ TEST(IniDocument, ParsesSectionsNamesAndValues)
     EXPECT_EQ(main->values.first().name, QStringLiteral("Version"));
 }
 
+TEST(IniDocument, WhatItWritesReadsBackAsItWasRead)
+{
+    const struct {
+        const char* what;
+        QByteArray text;
+        const char* content;
+    } rows[] = {
+        {"a path with doubled and trailing separators", "[Main]\nSub\\\\Deep\\p=1\n", "Main/Sub/Deep|p=1"},
+        {"a name with a path but no name", "[Main]\nVersion\\=1.0\nA=2\n", "Main|A=2"},
+        {"a character beyond the first 65536", "[Main]\nTitle=Gate \xf0\x9f\x94\xa5 \xc3\xa9\n",
+         "Main|Title=Gate \xf0\x9f\x94\xa5 \xc3\xa9"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        IniDocument read = IniDocument::parse(row.text);
+        EXPECT_EQ(contentOf(read), QString::fromUtf8(row.content));
+        const QByteArray written = read.serialize();
+        IniDocument again = IniDocument::parse(written);
+        EXPECT_EQ(contentOf(again), QString::fromUtf8(row.content));
+        EXPECT_EQ(again.serialize(), written);
+        // Written anew from its text, a value spells the same.
+        for (const IniDocument::Section& section : read.sections())
+            for (const IniDocument::Value& value : section.values) {
+                QString text;
+                ASSERT_TRUE(IniDocument::valueText(value.raw, text));
+                EXPECT_EQ(IniDocument::escapeValue(text), value.raw);
+            }
+    }
+}
+
 TEST(IniDocument, EraseTakesTheSectionAndThoseBelowItOnly)
 {
     IniDocument document = IniDocument::parse("[A]\nx=1\n[A\\B]\ny=2\n[AB]\nz=3\n[Other]\nw=4\n");

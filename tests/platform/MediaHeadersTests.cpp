@@ -129,6 +129,8 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
          kUnrecognised},
         {"zero sample rate", wave(waveFormat(1, 1, 0, 2, 16), chunk("data", QByteArray(10, '\0'))), -1, kUnrecognised},
         {"24-bit PCM", wave(waveFormat(1, 1, 8000, 3, 24), chunk("data", QByteArray(30, '\0'))), -1, kSound},
+        {"a rate no device plays", wave(waveFormat(1, 1, 0x80000000u, 2, 16), chunk("data", QByteArray(10, '\0'))), -1,
+         kSound},
         {"three channels", wave(waveFormat(1, 3, 8000, 6, 16), chunk("data", QByteArray(60, '\0'))), -1, kSound},
         {"MPEG layer 3", wave(waveFormat(0x55, 1, 8000, 1, 0), chunk("data", QByteArray(60, '\0'))), -1, kSound},
         {"IMA ADPCM block too small", wave(imaFormat(2, 8000, 8, std::nullopt), chunk("data", QByteArray(64, '\0'))), -1,
@@ -165,6 +167,19 @@ TEST(MediaHeadersTest, AviLengthsAndCodecs)
     audioOnly.replace(audioOnly.indexOf("vids"), 4, "auds");
     QByteArray junkFirst = avi("MJPG", fourccValue("MJPG"));
     junkFirst.insert(12, chunk("JUNK", QByteArray(101, '\0')));
+    // Headers that promise ten hours: a video lasts as long as its frames.
+    AviLayout lying;
+    lying.totalFrames = 900000;
+    lying.frames = {"a", "b", "c"};
+    QByteArray lyingStream = aviFile(lying);
+    lyingStream.replace(32, 4, le32(0));  // the main header's frame time
+    AviLayout headerOnly;
+    headerOnly.totalFrames = 100;
+    headerOnly.headerOnly = true;
+    AviLayout huge;
+    huge.microSecPerFrame = 0xFFFFFFFF;
+    huge.totalFrames = 0xFFFFFFFF;
+    huge.frames = {"a"};
     const HeaderRow rows[] = {
         {"Cinepak", avi("cvid", fourccValue("cvid")), 1000, "Cinepak"},
         {"Cinepak in capitals", avi("CVID", fourccValue("CVID")), 1000, "Cinepak"},
@@ -184,6 +199,10 @@ TEST(MediaHeadersTest, AviLengthsAndCodecs)
         {"without a stream format the handler decides", aviFile(noFormat), 2000, "Cinepak"},
         {"without main timing the stream's rate gives the length", noTiming, 480, "MJPEG"},
         {"a chunk before the header list", junkFirst, 1000, "MJPEG"},
+        {"ten hours promised, three frames held", aviFile(lying), 120, "MJPEG"},
+        {"ten hours promised by the stream, three frames held", lyingStream, 120, "MJPEG"},
+        {"a header without frames lasts no time", aviFile(headerOnly), 0, "MJPEG"},
+        {"the largest frame time and count", aviFile(huge), 4294967, "MJPEG"},
         {"XviD", avi("XVID", fourccValue("XVID")), -1, kVideo},
         {"H.264", avi("H264", fourccValue("H264")), -1, kVideo},
         {"Indeo", avi("IV50", fourccValue("IV50")), -1, kVideo},

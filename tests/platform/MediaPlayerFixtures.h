@@ -111,7 +111,10 @@ struct AviLayout {
     quint16 bitCount = 24;
     bool withFormat = true;
     bool intraOnly = true;     // every frame a key frame, as in MJPEG
-    QList<QByteArray> frames;  // the movi chunks' data; empty for a header only
+    // The movi chunks' data; none gives `totalFrames` empty chunks (frames
+    // that repeat the last picture), unless `headerOnly`.
+    QList<QByteArray> frames;
+    bool headerOnly = false;
 };
 
 inline QByteArray aviFile(const AviLayout& layout)
@@ -132,13 +135,18 @@ inline QByteArray aviFile(const AviLayout& layout)
 
     QByteArray movi;
     QByteArray index;
-    for (const QByteArray& frame : layout.frames) {
+    QList<QByteArray> frames = layout.frames;
+    if (frames.isEmpty() && !layout.headerOnly)
+        frames.fill(QByteArray(), qsizetype(layout.totalFrames));
+    for (const QByteArray& frame : std::as_const(frames)) {
         const quint32 flags = layout.intraOnly || movi.isEmpty() ? 0x10 : 0;
         index += QByteArray("00dc") + le32(flags) + le32(quint32(4 + movi.size())) + le32(quint32(frame.size()));
         movi += chunk("00dc", frame);
     }
-    QByteArray content = hdrl + list("movi", movi);
-    if (!layout.frames.isEmpty())
+    QByteArray content = hdrl;
+    if (!layout.headerOnly)
+        content += list("movi", movi);
+    if (!frames.isEmpty())
         content += chunk("idx1", index);
     return riff("AVI ", content);
 }

@@ -1,8 +1,10 @@
 #include "platform/windowing/SystemDialogs.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -20,6 +22,7 @@ TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheProgramsCaption)
         text = box->text();
         icon = box->icon();
         buttons = box->buttons().size();
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         box->accept();
     });
     MessageErrorBox().show("Cannot open file images\\fmain.bmp");
@@ -27,6 +30,10 @@ TEST(ErrorBox, ShowsTheMessageWithAFullStopUnderTheProgramsCaption)
     EXPECT_EQ(text.toStdString(), "Cannot open file images\\fmain.bmp.");
     EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_EQ(buttons, 1);
+    // Ctrl+C copies what it says, as the box does on Windows.
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+              "---------------------------\nUmbraxis\n---------------------------\n"
+              "Cannot open file images\\fmain.bmp.\n---------------------------\nOK   \n---------------------------\n");
 }
 
 TEST(Desktop, TheWaitCursorIsOneApplicationWideSettingThatAlwaysComesBack)

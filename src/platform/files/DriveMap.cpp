@@ -1,11 +1,13 @@
 #include "platform/files/DriveMap.h"
 
+#include "platform/files/RegularFile.h"
 #include "platform/WinPath.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QTextStream>
+
+#include <unistd.h>
 
 namespace umbraxis {
 
@@ -61,17 +63,24 @@ DriveMap DriveMap::load()
 
 DriveMap DriveMap::fromFile(const QString& configFile)
 {
-    QFile file(configFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Only a regular file is read: a fifo under the name would wait for a
+    // writer for ever.
+    const std::optional<QByteArray> text = readSmallRegularFile(QFile::encodeName(configFile), 1 << 20);
+    if (!text)
         return DriveMap({{QLatin1Char('c'), QStringLiteral("/")}});
+    DriveMap map = parse(*text);
+    map.m_file = configFile;
+    return map;
+}
 
+DriveMap DriveMap::parse(const QByteArray& text)
+{
     // A small reader of our own: QSettings' INI format would turn a folder
     // name holding a comma into a list.
     std::map<QChar, QString> folders;
     bool inDrives = false;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
+    for (const QByteArray& bytes : text.split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
@@ -87,9 +96,7 @@ DriveMap DriveMap::fromFile(const QString& configFile)
             continue;
         folders[key[0].toLower()] = unquote(line.mid(equals + 1));
     }
-    DriveMap map(folders);
-    map.m_file = configFile;
-    return map;
+    return DriveMap(folders);
 }
 
 bool DriveMap::saveDrive(QChar letter) const

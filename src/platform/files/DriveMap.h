@@ -23,6 +23,8 @@ public:
     static QString defaultConfigFile();
     // The map of one file; a missing or unreadable file gives the default.
     static DriveMap fromFile(const QString& configFile);
+    // The map the text of a drives.conf gives (UTF-8; lines, [Drives], a=/x).
+    static DriveMap parse(const QByteArray& text);
 
     // The host folder of a drive letter (either case), empty when unmapped.
     QString folder(QChar letter) const;

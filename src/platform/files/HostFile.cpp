@@ -87,7 +87,9 @@ std::int64_t HostFile::copyFrom(File& source, char* buffer, std::int64_t bufferS
 Opened<File> HostFolder::openRead(const QString& name)
 {
     int error = 0;
-    Descriptor fd = openRegularFile(m_fd.get(), storedName(name).constData(), error);
+    // A link is not read through, so that what is copied from a folder lies
+    // in it.
+    Descriptor fd = openRegularFile(m_fd.get(), storedName(name).constData(), error, O_NOFOLLOW);
     if (!fd)
         return {nullptr, error};
     return {std::make_unique<HostFile>(std::move(fd)), 0};

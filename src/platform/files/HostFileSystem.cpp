@@ -82,6 +82,11 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
     int readOnlyVolume = -1;
 
     auto add = [&](const QByteArray& name, const struct stat& st) {
+        // A host name that holds a backslash cannot be spoken in a program
+        // path, where the backslash separates names: "..\x" would read as a
+        // climb out of the folder. Listings leave such names out.
+        if (name.contains('\\'))
+            return;
         if (readOnlyVolume < 0)
             readOnlyVolume = isReadOnlyVolume(directory.host);
         unsigned attributes = attributesOf(name.constData(), st);

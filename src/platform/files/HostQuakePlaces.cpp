@@ -1,13 +1,16 @@
 #include "platform/files/HostQuakePlaces.h"
 
 #include "platform/files/HostFileSystem.h"
+#include "platform/files/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <cctype>
+#include <unistd.h>
 
 namespace umbraxis {
 
@@ -150,6 +153,7 @@ HostQuakePlaces::HostQuakePlaces(HostFileSystem& files, Roots roots)
 QStringList HostQuakePlaces::steamLibraries(const QByteArray& vdf)
 {
     QStringList libraries;
+    QSet<QString> listed;
     VdfReader reader(vdf);
     int depth = 0;
     QString key;
@@ -167,8 +171,10 @@ QStringList HostQuakePlaces::steamLibraries(const QByteArray& vdf)
         } else {
             haveKey = false;
             const bool path = key.compare(QLatin1String("path"), Qt::CaseInsensitive) == 0;
-            if ((path || (depth == 1 && isNumber(key))) && !token.text.isEmpty() && !libraries.contains(token.text))
+            if ((path || (depth == 1 && isNumber(key))) && !token.text.isEmpty() && !listed.contains(token.text)) {
+                listed.insert(token.text);
                 libraries << token.text;
+            }
         }
     }
     return libraries;
@@ -191,11 +197,14 @@ QStringList HostQuakePlaces::hostFolders() const
             continue;
         libraries << steam;
         for (const char* list : LibraryLists) {
-            QFile file(steam + QLatin1Char('/') + QLatin1String(list));
-            // A settings file of a few kilobytes; a larger one is not Steam's.
-            if (file.size() > (1 << 20) || !file.open(QIODevice::ReadOnly))
+            // Only a regular file is read (a fifo would wait for a writer for
+            // ever), and only a settings file of a few kilobytes: a larger
+            // one is not Steam's.
+            const std::optional<QByteArray> text
+                = readSmallRegularFile(QFile::encodeName(steam + QLatin1Char('/') + QLatin1String(list)), 1 << 20);
+            if (!text)
                 continue;
-            for (const QString& library : steamLibraries(file.readAll()))
+            for (const QString& library : steamLibraries(*text))
                 if (library.startsWith(QLatin1Char('/')))
                     libraries << QDir::cleanPath(library);
         }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace umbraxis {
 
@@ -23,14 +24,38 @@ Descriptor keepRegular(Descriptor fd, int& error)
 
 } // namespace
 
-Descriptor openRegularFile(int directoryFd, const char* name, int& error)
+Descriptor openRegularFile(int directoryFd, const char* name, int& error, int moreFlags)
 {
-    Descriptor fd(::openat(directoryFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    Descriptor fd(::openat(directoryFd, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | moreFlags));
     if (!fd) {
         error = errno;
         return fd;
     }
     return keepRegular(std::move(fd), error);
+}
+
+std::optional<QByteArray> readSmallRegularFile(const QByteArray& hostPath, qint64 largest)
+{
+    int error = 0;
+    const Descriptor fd = openRegularFile(hostPath, error);
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_size > largest)
+        return std::nullopt;
+    QByteArray content;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return content;
+        content.append(buffer, n);
+        // A file that grows while it is read is no more a small one.
+        if (content.size() > largest)
+            return std::nullopt;
+    }
 }
 
 Descriptor createRegularFile(int directoryFd, const char* name, int& error)

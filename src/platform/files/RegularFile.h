@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <fcntl.h>
+#include <optional>
 
 namespace umbraxis {
 
@@ -15,8 +16,9 @@ namespace umbraxis {
 // closed on exec; an empty one with the reason in `error` (an errno value).
 
 // Opens a regular file for reading (EISDIR for a directory, EACCES for
-// anything else that is not a regular file).
-Descriptor openRegularFile(int directoryFd, const char* name, int& error);
+// anything else that is not a regular file). `moreFlags` (O_NOFOLLOW) are
+// added to the open's.
+Descriptor openRegularFile(int directoryFd, const char* name, int& error, int moreFlags = 0);
 inline Descriptor openRegularFile(const QByteArray& hostPath, int& error)
 {
     return openRegularFile(AT_FDCWD, hostPath.constData(), error);
@@ -27,5 +29,10 @@ inline Descriptor openRegularFile(const QByteArray& hostPath, int& error)
 // so that a copy never changes a file outside its folder; a directory
 // (EISDIR) or anything else that is not a regular file (EACCES) is refused.
 Descriptor createRegularFile(int directoryFd, const char* name, int& error);
+
+// The whole of the regular file at `hostPath`, when it holds at most
+// `largest` bytes (a settings file of a few kilobytes); nothing for
+// anything else or a failed read.
+std::optional<QByteArray> readSmallRegularFile(const QByteArray& hostPath, qint64 largest);
 
 } // namespace umbraxis
