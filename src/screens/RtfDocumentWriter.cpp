@@ -257,8 +257,9 @@ QTextTableFormat DocumentWriter::tableFormat(int columns) const
     });
     if (model == m_rows.end())
         return format;
-    const int total = model->edges.back() - model->left;
-    int previous = model->left;
+    // In 64 bits: the lengths are whatever numbers the document wrote.
+    const qint64 total = qint64(model->edges.back()) - model->left;
+    qint64 previous = model->left;
     QList<QTextLength> widths;
     for (const int edge : model->edges) {
         if (edge <= previous || total <= 0)
@@ -267,7 +268,7 @@ QTextTableFormat DocumentWriter::tableFormat(int columns) const
         previous = edge;
     }
     format.setColumnWidthConstraints(widths);
-    const int textWidth = m_page.paperWidth - m_page.leftMargin - m_page.rightMargin;
+    const qint64 textWidth = qint64(m_page.paperWidth) - m_page.leftMargin - m_page.rightMargin;
     if (textWidth > 0)
         format.setWidth(QTextLength(QTextLength::PercentageLength, std::min(100.0, 100.0 * total / textWidth)));
     return format;
