@@ -6,14 +6,14 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 
 #include <algorithm>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,7 +43,6 @@ inline double timeCommand(const QString& program, const QStringList& arguments)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-
 // Times `ours` against `cp -r source target` in turns: each run starts from
 // the state `takeBack` restores (and `target` removed), with nothing left to
 // be written back; odd rounds run ours first, even rounds the copy first.
@@ -54,8 +53,8 @@ struct PairedTimes {
     std::vector<double> copies;
 };
 
-inline PairedTimes timeAgainstCopy(int rounds, const std::function<void()>& takeBack,
-                                   const std::function<void()>& ours, const QString& source, const QString& target,
+inline PairedTimes timeAgainstCopy(int rounds, const std::function<void()>& takeBack, const std::function<void()>& ours,
+                                   const QString& source, const QString& target,
                                    const std::function<void(int, double, double)>& report)
 {
     PairedTimes times;
@@ -125,7 +124,7 @@ public:
     }
     void setPosition(int position) override { m_position = position; }
     int position() const override { return m_position; }
-    void repaintNow() override {}
+    void repaintNow() override { }
     int steps = 0;
 
 private:

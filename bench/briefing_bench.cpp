@@ -119,8 +119,9 @@ public:
 
     void click(const QString& window, int x, int y) const
     {
-        m_display.run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
-                                                  QString::number(x), QString::number(y)});
+        m_display.run(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x), QString::number(y)});
         m_display.run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
     }
 
@@ -202,7 +203,6 @@ int main(int argc, char** argv)
     std::printf("CPU over %d s, share of one core: briefing scrolling %.2f %% (target at most 3 %%), "
                 "program at its menu %.2f %%, bare Qt window playing a WAV %.2f %%\n",
                 seconds, briefingShare, menuShare, bareShare);
-    std::printf("briefing against the bare Qt window: ratio %.2f\n",
-                bareShare > 0 ? briefingShare / bareShare : 0.0);
+    std::printf("briefing against the bare Qt window: ratio %.2f\n", bareShare > 0 ? briefingShare / bareShare : 0.0);
     return briefingShare >= 0 && briefingShare <= 3.0 ? 0 : 1;
 }

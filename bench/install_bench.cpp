@@ -11,9 +11,9 @@
 #include "levels/LevelInstaller.h"
 #include "levels/LevelShelf.h"
 #include "locator/QuakeLocator.h"
-#include "platform/files/HostFileSystem.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMediaPlayer.h"
+#include "platform/files/HostFileSystem.h"
 #include "shell/Progress.h"
 #include "shell/Shell.h"
 

@@ -11,16 +11,16 @@
 // folder).
 
 #include "BenchSupport.h"
-#include "shell/LevelList.h"
 #include "levels/LevelShelf.h"
 #include "levels/TfInstall.h"
 #include "platform/ErrorBox.h"
-#include "platform/files/HostFileSystem.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
+#include "platform/files/HostFileSystem.h"
 #include "platform/windowing/SystemDialogs.h"
 #include "shell/Application.h"
+#include "shell/LevelList.h"
 #include "shell/Shell.h"
 #include "support/VirtualDisplay.h"
 

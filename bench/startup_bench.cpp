@@ -17,8 +17,8 @@
 #include "support/VirtualDisplay.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -119,8 +119,8 @@ Sample timeOne(const VirtualDisplay& display, const SoundServer& sound, const QS
             }
             if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
                 const auto* mapped = reinterpret_cast<xcb_map_notify_event_t*>(event);
-                xcb_get_geometry_reply_t* geometry
-                    = xcb_get_geometry_reply(connection, xcb_get_geometry(connection, mapped->window), nullptr);
+                xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(
+                    connection, xcb_get_geometry(connection, mapped->window), nullptr);
                 if (geometry && geometry->width == 640 && geometry->height == 480) {
                     // The program's intro is cut short with a key, as a
                     // user in a hurry would; the menu comes after it.

@@ -7,9 +7,9 @@
 
 #include "BenchSupport.h"
 #include "locator/QuakeLocator.h"
-#include "platform/files/HostFileSystem.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtMediaPlayer.h"
+#include "platform/files/HostFileSystem.h"
 #include "shell/Progress.h"
 #include "shell/Shell.h"
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     QuakeLocator locator(settings, files, shell, progress);
 
     const QStringList findArguments{root, QStringLiteral("-type"), QStringLiteral("d")};
-    bench::timeCommand(QStringLiteral("find"), findArguments);  // warms the caches for both alike
+    bench::timeCommand(QStringLiteral("find"), findArguments); // warms the caches for both alike
     std::vector<double> walks;
     std::vector<double> finds;
     const int rounds = 9;

@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList lines = splitBriefingLines(bytes);
     qsizetype characters = 0;
     for (const QString& line : lines) {
-        FUZZ_CHECK(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n'))
-                   && !line.contains(QChar(0)));
+        FUZZ_CHECK(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')) && !line.contains(QChar(0)));
         characters += line.size();
     }
     FUZZ_CHECK(characters <= bytes.size());

@@ -6,8 +6,8 @@
 
 #include "levels/LevelCatalogue.h"
 #include "platform/AppError.h"
-#include "platform/files/DriveMap.h"
 #include "platform/SettingsStore.h"
+#include "platform/files/DriveMap.h"
 
 #include <QSet>
 
@@ -24,8 +24,8 @@ public:
             return QStringLiteral("map");
         return defaultValue;
     }
-    void WriteSetting(const QString&, const QString&, const QString&) override {}
-    void EraseSection(const QString&) override {}
+    void WriteSetting(const QString&, const QString&, const QString&) override { }
+    void EraseSection(const QString&) override { }
     QStringList ReadSections() override { return {}; }
 };
 

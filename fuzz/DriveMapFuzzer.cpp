@@ -3,8 +3,8 @@
 
 #include "FuzzSupport.h"
 
-#include "platform/files/DriveMap.h"
 #include "platform/WinPath.h"
+#include "platform/files/DriveMap.h"
 
 using namespace umbraxis;
 

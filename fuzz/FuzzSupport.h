@@ -22,7 +22,11 @@ inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
 // runs out gives zeros and empty strings.
 class FuzzInput {
 public:
-    FuzzInput(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+    FuzzInput(const std::uint8_t* data, std::size_t size)
+        : m_data(data)
+        , m_size(size)
+    {
+    }
 
     bool atEnd() const { return m_at >= m_size; }
     std::uint8_t byte() { return atEnd() ? 0 : m_data[m_at++]; }
@@ -45,8 +49,9 @@ public:
     }
     QByteArray rest()
     {
-        QByteArray out = m_at < m_size ? QByteArray(reinterpret_cast<const char*>(m_data + m_at), qsizetype(m_size - m_at))
-                                       : QByteArray();
+        QByteArray out = m_at < m_size
+            ? QByteArray(reinterpret_cast<const char*>(m_data + m_at), qsizetype(m_size - m_at))
+            : QByteArray();
         m_at = m_size;
         return out;
     }
@@ -78,8 +83,8 @@ void ensureGuiApplication();
 
 } // namespace umbraxis::fuzz
 
-#define FUZZ_CHECK(condition)                                                   \
-    do {                                                                        \
-        if (!(condition))                                                       \
-            ::umbraxis::fuzz::fail(#condition, __FILE__, __LINE__);             \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition))                                                                                              \
+            ::umbraxis::fuzz::fail(#condition, __FILE__, __LINE__);                                                    \
     } while (false)

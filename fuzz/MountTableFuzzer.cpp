@@ -19,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& point : mounts.points)
         FUZZ_CHECK(point != "/" && mounts.points.size() <= entries.size());
 
-    const QStringList candidates
-        = cdCandidates(table, [](const QString& device) { return device.size() % 2 == 0; });
+    const QStringList candidates = cdCandidates(table, [](const QString& device) { return device.size() % 2 == 0; });
     FUZZ_CHECK(QSet<QString>(candidates.begin(), candidates.end()).size() == candidates.size());
     return 0;
 }

@@ -38,8 +38,8 @@ int main(int argc, char** argv)
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     const qint64 limitMs = qEnvironmentVariableIsSet("UMBRAXIS_REPLAY_LIMIT_MS")
-                               ? qEnvironmentVariableIntValue("UMBRAXIS_REPLAY_LIMIT_MS")
-                               : 10000;
+        ? qEnvironmentVariableIntValue("UMBRAXIS_REPLAY_LIMIT_MS")
+        : 10000;
     int count = 0;
     int slow = 0;
     qint64 slowest = 0;

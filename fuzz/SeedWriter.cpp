@@ -85,7 +85,7 @@ void catalogueSeeds(const QString& cd)
          "a,,b\r\n"
          "\r\n"
          "\"unclosed,..\\..\\up,,,2147483648,e1m1 +exec x\r\n"
-         + QByteArray(600, 'x') + "\r\n");
+             + QByteArray(600, 'x') + "\r\n");
 }
 
 void textSeeds(const QString& cd)
@@ -243,11 +243,16 @@ void pictureSeeds(const QString& cd)
         const char* name;
         BmpFlavour flavour;
     } flavours[] = {
-        {"indexed1.bmp", BmpFlavour::Indexed1},       {"indexed4.bmp", BmpFlavour::Indexed4},
-        {"rle4.bmp", BmpFlavour::Rle4},               {"indexed8.bmp", BmpFlavour::Indexed8},
-        {"rle8.bmp", BmpFlavour::Rle8},               {"rgb24.bmp", BmpFlavour::Rgb24},
-        {"os2-indexed1.bmp", BmpFlavour::Os2Indexed1}, {"os2-indexed4.bmp", BmpFlavour::Os2Indexed4},
-        {"os2-indexed8.bmp", BmpFlavour::Os2Indexed8}, {"os2-rgb24.bmp", BmpFlavour::Os2Rgb24},
+        {"indexed1.bmp", BmpFlavour::Indexed1},
+        {"indexed4.bmp", BmpFlavour::Indexed4},
+        {"rle4.bmp", BmpFlavour::Rle4},
+        {"indexed8.bmp", BmpFlavour::Indexed8},
+        {"rle8.bmp", BmpFlavour::Rle8},
+        {"rgb24.bmp", BmpFlavour::Rgb24},
+        {"os2-indexed1.bmp", BmpFlavour::Os2Indexed1},
+        {"os2-indexed4.bmp", BmpFlavour::Os2Indexed4},
+        {"os2-indexed8.bmp", BmpFlavour::Os2Indexed8},
+        {"os2-rgb24.bmp", BmpFlavour::Os2Rgb24},
     };
     for (const auto& row : flavours)
         seed("bmp_picture", row.name, encodeBmp(picture, row.flavour));
@@ -278,7 +283,8 @@ void steamSeeds()
 {
     seed("steam_libraries", "libraryfolders.vdf",
          "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/home/me/.local/share/Steam\"\n\t\t\"label\"\t\t\"\"\n"
-         "\t\t\"apps\"\n\t\t{\n\t\t\t\"2310\"\t\t\"123456\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"/mnt/games/Steam"
+         "\t\t\"apps\"\n\t\t{\n\t\t\t\"2310\"\t\t\"123456\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"/mnt/games/"
+         "Steam"
          "Library\"\n\t}\n}\n");
     seed("steam_libraries", "old.vdf",
          "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n\t\"ContentStatsID\"\t\t\"-123\"\n"

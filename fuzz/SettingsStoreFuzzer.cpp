@@ -24,7 +24,8 @@ using namespace umbraxis;
 
 namespace {
 
-const char* const kNames[] = {"LevelFileName", "File1", "File2", "Stamp1", "QuakeDir", "Version", "levelfilename", "FILE1"};
+const char* const kNames[] = {"LevelFileName", "File1",   "File2",         "Stamp1",
+                              "QuakeDir",      "Version", "levelfilename", "FILE1"};
 
 QString settingsFile()
 {
@@ -121,9 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     FUZZ_CHECK(readOf(*store, section, QString::fromLatin1(any)) == QLatin1String("value:<none>"));
             }
             break;
-        case 3:
-            store = std::make_unique<IniSettingsStore>(file);
-            break;
+        case 3: store = std::make_unique<IniSettingsStore>(file); break;
         case 4: {
             // Enough writes to grow the file past the point where it is
             // written whole again.

@@ -1,7 +1,7 @@
 #include "app/CdStart.h"
 
-#include "platform/files/CdFinder.h"
 #include "platform/InstanceGuard.h"
+#include "platform/files/CdFinder.h"
 #include "screens/TfInsertCd.h"
 
 namespace umbraxis {

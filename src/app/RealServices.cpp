@@ -1,12 +1,12 @@
 #include "app/RealServices.h"
 
-#include "platform/files/HostFileSystem.h"
-#include "platform/process/HostInstalledPrograms.h"
-#include "platform/process/HostProcessStarter.h"
-#include "platform/files/HostQuakePlaces.h"
+#include "platform/IniSettingsStore.h"
 #include "platform/PictureFiles.h"
 #include "platform/QtMediaPlayer.h"
-#include "platform/IniSettingsStore.h"
+#include "platform/files/HostFileSystem.h"
+#include "platform/files/HostQuakePlaces.h"
+#include "platform/process/HostInstalledPrograms.h"
+#include "platform/process/HostProcessStarter.h"
 #include "platform/windowing/SystemDialogs.h"
 
 namespace umbraxis {

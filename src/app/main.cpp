@@ -2,9 +2,9 @@
 #include "app/Program.h"
 #include "app/RealServices.h"
 #include "app/Startup.h"
-#include "platform/windowing/LockInstanceGuard.h"
 #include "platform/MediaThreads.h"
 #include "platform/process/TerminationSignals.h"
+#include "platform/windowing/LockInstanceGuard.h"
 #include "shell/Application.h"
 
 #include <cstdio>

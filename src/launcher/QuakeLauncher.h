@@ -41,7 +41,7 @@ struct QuakeEngine {
     static const QString NoneInstalled;
 
     QString name;
-    QString program;  // host path
+    QString program; // host path
 
     // The first engine of Names that is installed, on the search path before
     // a Flatpak of the same engine.

@@ -15,12 +15,13 @@ TfRun::TfRun(const Services& services, Shell& shell, LevelShelf& shelf, QWidget*
     , m_shelf(shelf)
     , m_progress(this, QRect(344, 320, 201, 17), QRect(296, 344, 257, 15), QStringLiteral("Ready"))
     , m_locator(services, shell, m_progress)
-    , m_launcher({*services.settings, *services.files, shell, m_progress, m_locator, *services.processes,
-                  services.programs})
+    , m_launcher(
+          {*services.settings, *services.files, shell, m_progress, m_locator, *services.processes, services.programs})
 {
     setObjectName(QStringLiteral("fRun"));
     setWindowTitle(QStringLiteral("Umbraxis"));
-    Label1 = addLabel("Label1", {168, 44, 278, 29}, QStringLiteral("NO LEVELS INSTALLED"), {"Arial", 24, Qt::white, true});
+    Label1 = addLabel("Label1", {168, 44, 278, 29}, QStringLiteral("NO LEVELS INSTALLED"),
+                      {"Arial", 24, Qt::white, true});
     // Sized to its text, which the font the screen gets may draw wider
     // than the place it was laid out for.
     addLabel("Label6", {296, 320, 0, 0}, QStringLiteral("Status:"), {"MS Sans Serif", 14, QColor(0, 255, 255)});

@@ -24,18 +24,18 @@ public:
     void FormShow() override;
     void FormDestroy() override;
 
-    void Image1Click();  // single player
-    void Image2Click();  // deathmatch
-    void Image5Click();  // cooperative
-    void Image3Click();  // help
-    void Image4Click();  // back to the main menu
+    void Image1Click(); // single player
+    void Image2Click(); // deathmatch
+    void Image5Click(); // cooperative
+    void Image3Click(); // help
+    void Image4Click(); // back to the main menu
     void ListBox1Click();
 
     void RunQuake(const QString& title, const QString& mode);
     bool SearchForQuake(QString& directory) { return m_locator.SearchForQuake(directory); }
 
-    LevelList* ListBox1 = nullptr;  // the installed levels
-    QLabel* Label1 = nullptr;       // "NO LEVELS INSTALLED", shown while the list is empty
+    LevelList* ListBox1 = nullptr; // the installed levels
+    QLabel* Label1 = nullptr;      // "NO LEVELS INSTALLED", shown while the list is empty
     QLabel* lStatus() const { return m_progress.lStatus(); }
     ProgressBar* ProgressBar1() const { return m_progress.ProgressBar1(); }
     StatusProgress& progress() { return m_progress; }

@@ -254,9 +254,8 @@ LevelDetails levelDetails(LevelCatalogue& catalogue, FileSystem& files, const QS
     const QString descFolder = catalogueName + QStringLiteral("\\desc\\");
 
     LevelDetails details;
-    details.directory =
-        (workingDir + sep + catalogueName + sep + catalogue.CatalogueField(QStringLiteral("Directory")))
-            .toLower();
+    details.directory
+        = (workingDir + sep + catalogueName + sep + catalogue.CatalogueField(QStringLiteral("Directory"))).toLower();
     const QString authorFile = catalogue.CatalogueField(QStringLiteral("AuthorFile"));
     const QString descFile = catalogue.CatalogueField(QStringLiteral("DescFile"));
     // A name that leads out of the description folder names no text of the

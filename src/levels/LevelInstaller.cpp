@@ -205,8 +205,8 @@ void LevelInstaller::copyFile(Folder& from, Folder& to, const QString& name, con
     QElapsedTimer burst;
     for (;;) {
         burst.start();
-        const std::int64_t moved
-            = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * m_blocksAtOnce);
+        const std::int64_t moved = out->copyFrom(*in, m_buffer.data(), BlockSize,
+                                                 std::int64_t(BlockSize) * m_blocksAtOnce);
         const qint64 tookMs = burst.elapsed();
         if (tookMs < 4 && moved == std::int64_t(BlockSize) * m_blocksAtOnce)
             m_blocksAtOnce = std::min(m_blocksAtOnce * 2, MostBlocksAtOnce);
@@ -322,8 +322,8 @@ void LevelInstaller::copyWhole(const QString& from, const QString& to)
         throw fileError(createError, to);
     m_keptPartial = partial;
     for (;;) {
-        const std::int64_t moved
-            = out->copyFrom(*in, m_buffer.data(), BlockSize, std::int64_t(BlockSize) * MostBlocksAtOnce);
+        const std::int64_t moved = out->copyFrom(*in, m_buffer.data(), BlockSize,
+                                                 std::int64_t(BlockSize) * MostBlocksAtOnce);
         if (moved < 0)
             throw fileError(in->error() ? in->error() : EIO, from);
         if (out->error())

@@ -21,9 +21,9 @@ struct FileStamp;
 class LevelRecords {
 public:
     struct Claim {
-        QString title;  // the section, as stored
-        int number = 0; // n of "File<n>"
-        QString stamp;  // "Stamp<n>", empty when the record has none
+        QString title;          // the section, as stored
+        int number = 0;         // n of "File<n>"
+        QString stamp;          // "Stamp<n>", empty when the record has none
         bool installed = false; // the record holds a non-empty "LevelFileName"
     };
 

@@ -86,15 +86,19 @@ void TfInstall::createLists()
     lbAvailable->setDropSource(lbInstalled);
     lbInstalled->setDropSource(lbAvailable);
     // The click is handled once the list has also moved its current entry.
-    connect(lbAvailable, &LevelList::selectionChangedByUser, this,
-            [this] { guard([this] { lbAvailableClick(lbAvailable); }); }, Qt::QueuedConnection);
-    connect(lbInstalled, &LevelList::selectionChangedByUser, this,
-            [this] { guard([this] { lbAvailableClick(lbInstalled); }); }, Qt::QueuedConnection);
+    connect(
+        lbAvailable, &LevelList::selectionChangedByUser, this,
+        [this] { guard([this] { lbAvailableClick(lbAvailable); }); }, Qt::QueuedConnection);
+    connect(
+        lbInstalled, &LevelList::selectionChangedByUser, this,
+        [this] { guard([this] { lbAvailableClick(lbInstalled); }); }, Qt::QueuedConnection);
     // A drop runs its action once the drag is over.
-    connect(lbAvailable, &LevelList::droppedFrom, this,
-            [this](LevelList* source) { guard([this, source] { lbAvailableDragDrop(source); }); }, Qt::QueuedConnection);
-    connect(lbInstalled, &LevelList::droppedFrom, this,
-            [this](LevelList* source) { guard([this, source] { lbInstalledDragDrop(source); }); }, Qt::QueuedConnection);
+    connect(
+        lbAvailable, &LevelList::droppedFrom, this,
+        [this](LevelList* source) { guard([this, source] { lbAvailableDragDrop(source); }); }, Qt::QueuedConnection);
+    connect(
+        lbInstalled, &LevelList::droppedFrom, this,
+        [this](LevelList* source) { guard([this, source] { lbInstalledDragDrop(source); }); }, Qt::QueuedConnection);
 }
 
 void TfInstall::createDetails()
@@ -159,7 +163,8 @@ void TfInstall::LoadCatalogue(const QString& baseName)
     if (!services().files->fileExists(baseName + QStringLiteral(".csv")) || baseName == m_shelf.CatalogueName)
         return;
     lbAvailable->clear();
-    const std::optional<CatalogueLists> lists = m_shelf.LoadCatalogue(*services().files, *services().settings, baseName);
+    const std::optional<CatalogueLists> lists = m_shelf.LoadCatalogue(*services().files, *services().settings,
+                                                                      baseName);
     if (!lists)
         return;
     for (const QString& title : lists->installed)

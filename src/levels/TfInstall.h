@@ -30,12 +30,12 @@ public:
     void FormShow() override;
     void FormDestroy() override;
 
-    void Image1Click();  // install the selected levels
-    void Image2Click();  // install all levels
-    void Image3Click();  // remove the selected levels
-    void Image7Click();  // remove all levels
-    void Image5Click();  // help
-    void Image6Click();  // back to the main menu
+    void Image1Click(); // install the selected levels
+    void Image2Click(); // install all levels
+    void Image3Click(); // remove the selected levels
+    void Image7Click(); // remove all levels
+    void Image5Click(); // help
+    void Image6Click(); // back to the main menu
     void lbAvailableClick(LevelList* list);
     void lbAvailableDragDrop(LevelList* source);
     void lbInstalledDragDrop(LevelList* source);

@@ -78,7 +78,7 @@ bool QuakeLocator::holdsGameData(const QString& folder, const Findings& findings
     if (findings.hasQuakeExe || findings.id1Folder.isEmpty())
         return false;
     return !m_files.findEntries(folder + findings.id1Folder + QStringLiteral("\\pak0.pak"), 0).empty()
-           && !m_files.isReadOnly(folder);
+        && !m_files.isReadOnly(folder);
 }
 
 bool QuakeLocator::holdsQuake(const QString& folder, const Findings& findings) const

@@ -10,7 +10,10 @@ namespace umbraxis {
 class AppError : public std::runtime_error {
 public:
     explicit AppError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+        : std::runtime_error(message.toStdString())
+        , m_message(message)
+    {
+    }
 
     const QString& message() const { return m_message; }
 

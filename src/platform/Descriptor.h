@@ -11,8 +11,14 @@ namespace umbraxis {
 class Descriptor {
 public:
     Descriptor() = default;
-    explicit Descriptor(int fd) noexcept : m_fd(fd) {}
-    Descriptor(Descriptor&& other) noexcept : m_fd(other.release()) {}
+    explicit Descriptor(int fd) noexcept
+        : m_fd(fd)
+    {
+    }
+    Descriptor(Descriptor&& other) noexcept
+        : m_fd(other.release())
+    {
+    }
     Descriptor& operator=(Descriptor&& other) noexcept
     {
         if (this != &other)

@@ -28,7 +28,7 @@ bool writeAll(int fd, const QByteArray& content)
 ReplaceResult replaceFileWhole(const QByteArray& hostPath, const QByteArray& content)
 {
     const QByteArray temporary = hostPath + ".new";
-    struct stat old {};
+    struct stat old { };
     const mode_t mode = ::stat(hostPath.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
     if (fd < 0) {

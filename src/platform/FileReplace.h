@@ -7,8 +7,8 @@ namespace umbraxis {
 // How replacing a file whole went.
 enum class ReplaceResult {
     Done,
-    CannotCreate,  // the new file could not be made beside the old one
-    CannotWrite,   // the new file could not be written whole, or not renamed over the old one
+    CannotCreate, // the new file could not be made beside the old one
+    CannotWrite,  // the new file could not be written whole, or not renamed over the old one
 };
 
 // Replaces the host file at `hostPath` with `content` in one step: the

@@ -31,8 +31,8 @@ struct FileStamp {
 };
 
 struct DirEntry {
-    QString name;         // as the file system stores it
-    unsigned attributes;  // FileAttribute bits
+    QString name;        // as the file system stores it
+    unsigned attributes; // FileAttribute bits
     std::int64_t size;
 };
 

@@ -42,8 +42,8 @@ char controlOfCode(char code)
 
 bool isKeyCharacter(char16_t ch)
 {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_'
-        || ch == '-' || ch == '.';
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == '-'
+        || ch == '.';
 }
 
 // A value read back as something other than one string.
@@ -184,7 +184,7 @@ QByteArray IniDocument::escapeValue(const QString& value)
 
 bool IniDocument::unescapeValue(const QByteArray& raw, QString& text)
 {
-    QByteArray bytes;  // UTF-8 of the text so far
+    QByteArray bytes; // UTF-8 of the text so far
     bool quoted = false;
     bool list = false;
     qsizetype i = 0;
@@ -212,7 +212,7 @@ bool IniDocument::unescapeValue(const QByteArray& raw, QString& text)
                     value = (value << 3) + unsigned(raw[i++] - '0');
                 bytes += QString(QChar(char16_t(value))).toUtf8();
             } else if (code != '\n' && code != '\r') {
-                bytes += code;  // \" \\ \' \? and any other escaped character
+                bytes += code; // \" \\ \' \? and any other escaped character
             }
             keep = bytes.size();
         } else if (ch == '"') {
@@ -393,7 +393,8 @@ IniDocument::Section& IniDocument::findOrAdd(const QString& path)
 
 IniDocument::Value& IniDocument::put(Section& section, const QString& name, const QByteArray& raw)
 {
-    if (Value* match = findByName(section.values, name, [](const Value& value) -> const QString& { return value.name; })) {
+    if (Value* match = findByName(section.values, name,
+                                  [](const Value& value) -> const QString& { return value.name; })) {
         match->raw = raw;
         return *match;
     }

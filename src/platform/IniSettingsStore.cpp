@@ -57,7 +57,7 @@ IniDocument& IniSettingsStore::open(const QString& section, Access access)
         throw AppError(text);
     };
     const QByteArray host = QFile::encodeName(m_fileName);
-    struct stat st {};
+    struct stat st { };
     if (::stat(host.constData(), &st) != 0) {
         if (errno != ENOENT)
             fail(QStringLiteral("cannot read %1").arg(m_fileName));
@@ -106,7 +106,8 @@ bool IniSettingsStore::append(const QByteArray& text)
     // The file stays open for adding while it is the one this store last
     // saw; open() has just made sure of that.
     if (!m_appendFd) {
-        m_appendFd.reset(::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
+        m_appendFd.reset(
+            ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
         if (!m_appendFd)
             return false;
     }
@@ -115,7 +116,7 @@ bool IniSettingsStore::append(const QByteArray& text)
     do
         n = ::write(m_appendFd.get(), text.constData(), size_t(text.size()));
     while (n < 0 && errno == EINTR);
-    struct stat st {};
+    struct stat st { };
     if (n != text.size() || ::fstat(m_appendFd.get(), &st) != 0) {
         // Whatever reached the file, it is what the next read goes by.
         closeAppending();
@@ -142,7 +143,7 @@ void IniSettingsStore::save(const QString& section, const QString& name)
         throw AppError(result == ReplaceResult::CannotCreate ? formatMessage(kCreateKeyFailed, section)
                                                              : formatMessage(kSetDataFailed, name));
     }
-    struct stat st {};
+    struct stat st { };
     if (::stat(target.constData(), &st) == 0)
         m_seen = identityOf(st);
     else

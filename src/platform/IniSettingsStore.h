@@ -33,10 +33,8 @@ public:
 
     const QString& fileName() const { return m_fileName; }
 
-    QString ReadSetting(const QString& section, const QString& name,
-                        const QString& defaultValue) override;
-    void WriteSetting(const QString& section, const QString& name,
-                      const QString& value) override;
+    QString ReadSetting(const QString& section, const QString& name, const QString& defaultValue) override;
+    void WriteSetting(const QString& section, const QString& name, const QString& value) override;
     void EraseSection(const QString& section) override;
     QStringList ReadSections() override;
 

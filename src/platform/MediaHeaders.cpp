@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <limits>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 namespace umbraxis {
@@ -46,9 +46,9 @@ MediaHeaderResult failure(const char* text)
 
 struct Chunk {
     quint32 id = 0;
-    quint32 size = 0;      // as declared
-    qint64 data = 0;       // offset of the chunk's data
-    qint64 available = 0;  // bytes of data actually present inside the parent
+    quint32 size = 0;     // as declared
+    qint64 data = 0;      // offset of the chunk's data
+    qint64 available = 0; // bytes of data actually present inside the parent
 };
 
 // Walks the chunks between `pos` and `end`. Chunk data is padded to an even
@@ -57,7 +57,9 @@ struct Chunk {
 class ChunkWalker {
 public:
     ChunkWalker(QIODevice& device, qint64 begin, qint64 end)
-        : m_device(device), m_pos(begin), m_end(end)
+        : m_device(device)
+        , m_pos(begin)
+        , m_end(end)
     {
     }
 
@@ -169,8 +171,9 @@ MediaHeaderResult readWaveHeader(QIODevice& device)
         if (bits != 4 || blockAlign <= headerBytes)
             return failure(kUnsupportedSound);
         const qint64 computedPerBlock = headerSamples + (blockAlign - headerBytes) * 2 / channels;
-        const qint64 perBlock = declaredSamplesPerBlock > 0 ? std::min<qint64>(declaredSamplesPerBlock, computedPerBlock)
-                                                            : computedPerBlock;
+        const qint64 perBlock = declaredSamplesPerBlock > 0
+            ? std::min<qint64>(declaredSamplesPerBlock, computedPerBlock)
+            : computedPerBlock;
         header.format = ima ? QStringLiteral("IMA ADPCM") : QStringLiteral("MS ADPCM");
         samples = adpcmSamples(dataBytes, blockAlign, perBlock, headerBytes, headerSamples, channels);
         // The fact chunk holds the exact count (the last block is usually
@@ -196,29 +199,23 @@ QString videoFormatName(quint32 compression)
     case 3: // BI_BITFIELDS
     case fourcc("DIB "):
     case fourcc("RGB "):
-    case fourcc("RAW "):
-        return QStringLiteral("Uncompressed");
+    case fourcc("RAW "): return QStringLiteral("Uncompressed");
     case 1: // BI_RLE8
     case 2: // BI_RLE4
     case fourcc("mrle"):
     case fourcc("MRLE"):
-    case fourcc("RLE "):
-        return QStringLiteral("MS RLE");
+    case fourcc("RLE "): return QStringLiteral("MS RLE");
     case fourcc("cvid"):
-    case fourcc("CVID"):
-        return QStringLiteral("Cinepak");
+    case fourcc("CVID"): return QStringLiteral("Cinepak");
     case fourcc("CRAM"):
     case fourcc("cram"):
     case fourcc("MSVC"):
     case fourcc("msvc"):
     case fourcc("WHAM"):
-    case fourcc("wham"):
-        return QStringLiteral("MS Video 1");
+    case fourcc("wham"): return QStringLiteral("MS Video 1");
     case fourcc("MJPG"):
-    case fourcc("mjpg"):
-        return QStringLiteral("MJPEG");
-    default:
-        return {};
+    case fourcc("mjpg"): return QStringLiteral("MJPEG");
+    default: return {};
     }
 }
 

@@ -101,7 +101,7 @@ private:
     bool m_open = false;
     bool m_playing = false;
     qint64 m_length = 0;
-    qint64 m_position = 0;  // while playing: where the play began
+    qint64 m_position = 0; // while playing: where the play began
     qint64 m_startedAt = 0;
     bool m_wait = false;
     bool m_notify = false;

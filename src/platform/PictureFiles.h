@@ -18,7 +18,10 @@ class FileSystem;
 // at once instead of hanging the program.
 class PictureFiles : public PictureLoader {
 public:
-    explicit PictureFiles(FileSystem& files) : m_files(files) {}
+    explicit PictureFiles(FileSystem& files)
+        : m_files(files)
+    {
+    }
     QImage load(const QString& path) override;
 
 private:

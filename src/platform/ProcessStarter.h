@@ -21,12 +21,10 @@ public:
     // The same with the program part given on its own, so that a path with
     // blanks in it is never taken apart; `arguments` is the rest of the line,
     // split at blanks.
-    virtual int startProgram(const QString& program, const QString& arguments, const QString& folder,
-                             int showFlag) = 0;
+    virtual int startProgram(const QString& program, const QString& arguments, const QString& folder, int showFlag) = 0;
     // Starts a program given by its host path ("/usr/games/quakespasm") with
     // exactly these arguments; the same values as start().
-    virtual int startHostProgram(const QString& hostProgram, const QStringList& arguments,
-                                 const QString& folder) = 0;
+    virtual int startHostProgram(const QString& hostProgram, const QStringList& arguments, const QString& folder) = 0;
 };
 
 } // namespace umbraxis

@@ -13,7 +13,6 @@
 #include <functional>
 #include <memory>
 
-
 namespace umbraxis {
 
 class VideoPipeline;

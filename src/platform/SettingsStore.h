@@ -15,10 +15,8 @@ class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
 
-    virtual QString ReadSetting(const QString& section, const QString& name,
-                                const QString& defaultValue) = 0;
-    virtual void WriteSetting(const QString& section, const QString& name,
-                              const QString& value) = 0;
+    virtual QString ReadSetting(const QString& section, const QString& name, const QString& defaultValue) = 0;
+    virtual void WriteSetting(const QString& section, const QString& name, const QString& value) = 0;
     virtual void EraseSection(const QString& section) = 0;
     // The names of the sections that hold values, as stored.
     virtual QStringList ReadSections() = 0;

@@ -267,13 +267,15 @@ void VideoPipeline::play(qint64 fromMs)
     m_state->atEnd = false;
     m_state->position = fromMs;
     Worker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, fromMs] { worker->play(fromMs); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker, fromMs] { worker->play(fromMs); }, Qt::QueuedConnection);
 }
 
 void VideoPipeline::pause()
 {
     Worker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker] { worker->pause(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->pause(); }, Qt::QueuedConnection);
 }
 
 void VideoPipeline::seek(qint64 ms)
@@ -281,7 +283,8 @@ void VideoPipeline::seek(qint64 ms)
     m_state->atEnd = false;
     m_state->position = ms;
     Worker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, ms] { worker->seek(ms); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker, ms] { worker->seek(ms); }, Qt::QueuedConnection);
 }
 
 qint64 VideoPipeline::position() const

@@ -16,29 +16,21 @@ namespace {
 struct YuvLayout {
     int yPlane, uPlane, vPlane;
     int yOffset, uOffset, vOffset; // of the first sample, in bytes
-    int yStep, uStep, vStep; // bytes from one sample to the next
+    int yStep, uStep, vStep;       // bytes from one sample to the next
     int chromaShiftX, chromaShiftY;
 };
 
 std::optional<YuvLayout> layoutOf(QVideoFrameFormat::PixelFormat format)
 {
     switch (format) {
-    case QVideoFrameFormat::Format_YUV420P:
-        return YuvLayout{0, 1, 2, 0, 0, 0, 1, 1, 1, 1, 1};
-    case QVideoFrameFormat::Format_YV12:
-        return YuvLayout{0, 2, 1, 0, 0, 0, 1, 1, 1, 1, 1};
-    case QVideoFrameFormat::Format_YUV422P:
-        return YuvLayout{0, 1, 2, 0, 0, 0, 1, 1, 1, 1, 0};
-    case QVideoFrameFormat::Format_NV12:
-        return YuvLayout{0, 1, 1, 0, 0, 1, 1, 2, 2, 1, 1};
-    case QVideoFrameFormat::Format_NV21:
-        return YuvLayout{0, 1, 1, 0, 1, 0, 1, 2, 2, 1, 1};
-    case QVideoFrameFormat::Format_YUYV:
-        return YuvLayout{0, 0, 0, 0, 1, 3, 2, 4, 4, 1, 0};
-    case QVideoFrameFormat::Format_UYVY:
-        return YuvLayout{0, 0, 0, 1, 0, 2, 2, 4, 4, 1, 0};
-    default:
-        return std::nullopt;
+    case QVideoFrameFormat::Format_YUV420P: return YuvLayout{0, 1, 2, 0, 0, 0, 1, 1, 1, 1, 1};
+    case QVideoFrameFormat::Format_YV12: return YuvLayout{0, 2, 1, 0, 0, 0, 1, 1, 1, 1, 1};
+    case QVideoFrameFormat::Format_YUV422P: return YuvLayout{0, 1, 2, 0, 0, 0, 1, 1, 1, 1, 0};
+    case QVideoFrameFormat::Format_NV12: return YuvLayout{0, 1, 1, 0, 0, 1, 1, 2, 2, 1, 1};
+    case QVideoFrameFormat::Format_NV21: return YuvLayout{0, 1, 1, 0, 1, 0, 1, 2, 2, 1, 1};
+    case QVideoFrameFormat::Format_YUYV: return YuvLayout{0, 0, 0, 0, 1, 3, 2, 4, 4, 1, 0};
+    case QVideoFrameFormat::Format_UYVY: return YuvLayout{0, 0, 0, 1, 0, 2, 2, 4, 4, 1, 0};
+    default: return std::nullopt;
     }
 }
 
@@ -59,8 +51,12 @@ YuvFactors factorsOf(const QVideoFrameFormat& format)
     const double bu = hd ? 1.8556 : 1.772;
     const double chroma = full ? 1.0 : 255.0 / 224.0;
     auto fixed = [](double value) { return int(value * 1024.0 + 0.5); };
-    return YuvFactors{fixed(full ? 1.0 : 255.0 / 219.0), full ? 0 : 16, fixed(rv * chroma), fixed(gu * chroma),
-                      fixed(gv * chroma), fixed(bu * chroma)};
+    return YuvFactors{fixed(full ? 1.0 : 255.0 / 219.0),
+                      full ? 0 : 16,
+                      fixed(rv * chroma),
+                      fixed(gu * chroma),
+                      fixed(gv * chroma),
+                      fixed(bu * chroma)};
 }
 
 int clampByte(int value)

@@ -71,8 +71,8 @@ AudioPresence audioPresence()
     static std::once_flag asked;
     std::call_once(asked, [] {
         inSoundThread([] {
-            const AudioPresence presence
-                = QMediaDevices::audioOutputs().isEmpty() ? AudioPresence::Absent : AudioPresence::Present;
+            const AudioPresence presence = QMediaDevices::audioOutputs().isEmpty() ? AudioPresence::Absent
+                                                                                   : AudioPresence::Present;
             {
                 std::lock_guard lock(presenceWait().mutex);
                 g_presence = presence;
@@ -129,7 +129,8 @@ public:
     void halt()
     {
         overtake();
-        QMetaObject::invokeMethod(this, [this] { end(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { end(); }, Qt::QueuedConnection);
     }
     // Ends the stream and deletes it in the sound thread.
     void release()
@@ -196,8 +197,9 @@ private:
         m_pcm = pcm;
         m_next = fromByte;
         m_soundUs = format.durationForBytes(qint32(std::min<qsizetype>(pcm.size(), INT32_MAX)));
-        m_silence = QByteArray(qsizetype(format.bytesForDuration(BufferMs * 1000) / format.bytesPerFrame()
-                                         * format.bytesPerFrame()), '\0');
+        m_silence = QByteArray(
+            qsizetype(format.bytesForDuration(BufferMs * 1000) / format.bytesPerFrame() * format.bytesPerFrame()),
+            '\0');
         m_sink = std::make_unique<QAudioSink>(device, format);
         m_sink->setBufferSize(qsizetype(format.bytesForDuration(BufferMs * 1000)));
         m_io = m_sink->start();
@@ -287,7 +289,7 @@ private:
 
 std::unique_ptr<WaveOutput> WaveOutput::decode(int fd, qint64 frames)
 {
-    SF_INFO info {};
+    SF_INFO info{};
     SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (!file)
         return nullptr;

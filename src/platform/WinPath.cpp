@@ -26,8 +26,7 @@ bool globMatch(const QString& name, const QString& pattern)
         if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size()
-                   && (pattern[p] == QLatin1Char('?') || sameChar(pattern[p], name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || sameChar(pattern[p], name[n]))) {
             ++p;
             ++n;
         } else if (starP >= 0) {
@@ -48,8 +47,7 @@ WinPath WinPath::parse(const QString& path)
 {
     WinPath result;
     qsizetype at = 0;
-    if (path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].isLetter()
-        && path[0].unicode() < 128) {
+    if (path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].isLetter() && path[0].unicode() < 128) {
         result.drive = path[0].toLower();
         at = 2;
     }

@@ -11,9 +11,9 @@ namespace umbraxis {
 // "c:x" names x in the current directory of drive c, and "x\y" is relative
 // to the current directory. Both '\' and '/' separate names.
 struct WinPath {
-    QChar drive;        // lower-case letter, or null when the path names none
+    QChar drive; // lower-case letter, or null when the path names none
     bool rooted = false;
-    QStringList names;  // never empty strings; "." and ".." kept as given
+    QStringList names; // never empty strings; "." and ".." kept as given
 
     static WinPath parse(const QString& path);
 

@@ -43,8 +43,8 @@ void PictureLabel::paintEvent(QPaintEvent*)
     painter.setClipRect(rect());
     painter.setFont(font());
     painter.setPen(m_colour);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic,
-                     shown);
+    painter.drawText(
+        rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs | Qt::TextShowMnemonic, shown);
 }
 
 } // namespace umbraxis

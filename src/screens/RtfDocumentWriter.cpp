@@ -145,9 +145,9 @@ void DocumentWriter::endRow(const GroupState& state)
 
 bool DocumentWriter::layoutWord(const KeyInfo& info, int param)
 {
-    static constexpr std::pair<Key, int Page::*> kPageLengths[] = {
-        {Key::PaperWidth, &Page::paperWidth}, {Key::LeftMargin, &Page::leftMargin},
-        {Key::RightMargin, &Page::rightMargin}};
+    static constexpr std::pair<Key, int Page::*> kPageLengths[] = {{Key::PaperWidth, &Page::paperWidth},
+                                                                   {Key::LeftMargin, &Page::leftMargin},
+                                                                   {Key::RightMargin, &Page::rightMargin}};
     for (const auto& [key, length] : kPageLengths) {
         if (key == info.key) {
             m_page.*length = param;
@@ -162,26 +162,19 @@ bool DocumentWriter::layoutWord(const KeyInfo& info, int param)
         m_rowAlignment = Qt::AlignLeft;
         m_tableBorderSide = false;
         break;
-    case Key::RowLeft:
-        m_rowLeft = param;
-        break;
-    case Key::RowAlign:
-        m_rowAlignment = Qt::Alignment(info.value);
-        break;
+    case Key::RowLeft: m_rowLeft = param; break;
+    case Key::RowAlign: m_rowAlignment = Qt::Alignment(info.value); break;
     case Key::CellEdge:
         if (m_rowEdges.size() < std::size_t(kMaxColumns))
             m_rowEdges.push_back(param);
         break;
-    case Key::BorderSide:
-        m_tableBorderSide = info.value != 0;
-        break;
+    case Key::BorderSide: m_tableBorderSide = info.value != 0; break;
     case Key::BorderStyle:
         // Only a cell's or row's border draws the table's lines.
         if (m_tableBorderSide)
             m_rowBorders = true;
         break;
-    default:
-        return false;
+    default: return false;
     }
     return true;
 }

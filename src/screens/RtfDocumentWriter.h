@@ -20,7 +20,7 @@ struct Run {
 
 struct Paragraph {
     ParaProps para;
-    CharProps mark;  // the paragraph mark's format, which sizes an empty line
+    CharProps mark; // the paragraph mark's format, which sizes an empty line
     std::vector<Run> runs;
 };
 
@@ -30,7 +30,7 @@ struct TableCell {
 
 struct TableRow {
     std::vector<TableCell> cells;
-    std::vector<int> edges;  // right edges of the cells, twips
+    std::vector<int> edges; // right edges of the cells, twips
     int left = 0;
     bool borders = false;
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -72,7 +72,7 @@ private:
     const FontTable& m_fonts;
     const ColorTable& m_colors;
     QTextCursor m_cursor;
-    bool m_blockUsed = false;  // the cursor's block already holds a paragraph
+    bool m_blockUsed = false; // the cursor's block already holds a paragraph
 
     // The page, in twips. The format assumes Letter paper with 1.25 inch
     // side margins when the document gives none.
@@ -83,7 +83,7 @@ private:
     };
     Page m_page;
 
-    std::vector<Run> m_runs;  // the text of the paragraph being read
+    std::vector<Run> m_runs; // the text of the paragraph being read
 
     // The row definition in force; writers give it before a row's cells and
     // again before its \row.
@@ -91,7 +91,7 @@ private:
     int m_rowLeft = 0;
     bool m_rowBorders = false;
     Qt::Alignment m_rowAlignment = Qt::AlignLeft;
-    bool m_tableBorderSide = false;  // the last border named was a cell's or a row's
+    bool m_tableBorderSide = false; // the last border named was a cell's or a row's
 
     TableCell m_cell;
     TableRow m_row;

@@ -28,8 +28,8 @@ struct ParagraphLength {
     bool signedLength;
 };
 constexpr ParagraphLength kParagraphLengths[] = {
-    {Key::LeftIndent, &ParaProps::leftIndent, true},    {Key::RightIndent, &ParaProps::rightIndent, true},
-    {Key::FirstIndent, &ParaProps::firstIndent, true},  {Key::SpaceBefore, &ParaProps::spaceBefore, false},
+    {Key::LeftIndent, &ParaProps::leftIndent, true},   {Key::RightIndent, &ParaProps::rightIndent, true},
+    {Key::FirstIndent, &ParaProps::firstIndent, true}, {Key::SpaceBefore, &ParaProps::spaceBefore, false},
     {Key::SpaceAfter, &ParaProps::spaceAfter, false},
 };
 
@@ -73,27 +73,13 @@ bool applyCharacterWord(CharProps& chars, const KeyInfo& info, bool hasParam, in
 {
     const bool on = !hasParam || param != 0;
     switch (info.key) {
-    case Key::Plain:
-        chars = CharProps();
-        break;
-    case Key::Font:
-        chars.font = std::max(0, param);
-        break;
-    case Key::FontSize:
-        chars.halfPoints = std::clamp(param, 0, kMaxFontSize);
-        break;
-    case Key::Color:
-        chars.color = std::max(0, param);
-        break;
-    case Key::NoUnderline:
-        chars.underline = false;
-        break;
-    case Key::Vertical:
-        chars.vertical = QTextCharFormat::VerticalAlignment(info.value);
-        break;
-    case Key::Caps:
-        chars.caps = on ? QFont::Capitalization(info.value) : QFont::MixedCase;
-        break;
+    case Key::Plain: chars = CharProps(); break;
+    case Key::Font: chars.font = std::max(0, param); break;
+    case Key::FontSize: chars.halfPoints = std::clamp(param, 0, kMaxFontSize); break;
+    case Key::Color: chars.color = std::max(0, param); break;
+    case Key::NoUnderline: chars.underline = false; break;
+    case Key::Vertical: chars.vertical = QTextCharFormat::VerticalAlignment(info.value); break;
+    case Key::Caps: chars.caps = on ? QFont::Capitalization(info.value) : QFont::MixedCase; break;
     default: {
         const auto found = std::find_if(std::begin(kCharacterSwitches), std::end(kCharacterSwitches),
                                         [&info](const auto& entry) { return entry.first == info.key; });

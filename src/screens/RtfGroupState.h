@@ -10,9 +10,9 @@
 namespace umbraxis::rtf {
 
 struct CharProps {
-    int font = -1;        // -1: the document's default font
-    int halfPoints = 0;   // 0: the size of the base font
-    int color = 0;        // 0: the default colour
+    int font = -1;      // -1: the document's default font
+    int halfPoints = 0; // 0: the size of the base font
+    int color = 0;      // 0: the default colour
     bool bold = false;
     bool italic = false;
     bool underline = false;
@@ -46,7 +46,7 @@ struct GroupState {
     CharProps chars;
     ParaProps para;
     Destination destination = Destination::Text;
-    int fallbackLength = 1;  // characters that follow a \u for readers without Unicode
+    int fallbackLength = 1; // characters that follow a \u for readers without Unicode
 };
 
 // The groups open at the point of the data being read. Groups nested deeper

@@ -51,24 +51,15 @@ private:
             if (m_groups.close() == Destination::FontTable)
                 m_fonts.endEntry();
             break;
-        case Token::Kind::Word:
-            controlWord(token);
-            break;
-        case Token::Kind::Symbol:
-            controlSymbol(token.symbol);
-            break;
+        case Token::Kind::Word: controlWord(token); break;
+        case Token::Kind::Symbol: controlSymbol(token.symbol); break;
         case Token::Kind::Hex:
             if (!skipFallback() && token.hasParam)
                 character(m_fonts.decode(token.byte, state().chars.font));
             break;
-        case Token::Kind::Byte:
-            rawByte(token.byte);
-            break;
-        case Token::Kind::Binary:
-            skipFallback();
-            break;
-        case Token::Kind::End:
-            break;
+        case Token::Kind::Byte: rawByte(token.byte); break;
+        case Token::Kind::Binary: skipFallback(); break;
+        case Token::Kind::End: break;
         }
     }
 
@@ -99,22 +90,14 @@ private:
         switch (c) {
         case '\\':
         case '{':
-        case '}':
-            character(char16_t(c));
-            break;
+        case '}': character(char16_t(c)); break;
         case '*':
             // A destination marked ignorable: nothing in it is shown.
             state().destination = Destination::Skip;
             break;
-        case '~':
-            special(QChar::Nbsp);
-            break;
-        case '_':
-            special(0x2011);
-            break;
-        case '\t':
-            special(u'\t');
-            break;
+        case '~': special(QChar::Nbsp); break;
+        case '_': special(0x2011); break;
+        case '\t': special(u'\t'); break;
         case '\r':
         case '\n':
             if (state().destination == Destination::Text)
@@ -140,23 +123,19 @@ private:
             state().destination = Destination::ColorTable;
             m_colors.beginTable();
             return;
-        case Key::SkipGroup:
-            state().destination = Destination::Skip;
-            return;
+        case Key::SkipGroup: state().destination = Destination::Skip; return;
         case Key::Unicode:
             if (token.hasParam)
                 unicode(token.param);
             return;
-        default:
-            break;
+        default: break;
         }
         if (state().destination == Destination::FontTable)
             m_fonts.tableWord(info->key, token.param);
         else if (state().destination == Destination::ColorTable)
             m_colors.tableWord(info->key, token.param);
         else if (!applyCharacterWord(state().chars, *info, token.hasParam, token.param)
-                 && !applyParagraphWord(state().para, *info, token.param)
-                 && !m_writer.layoutWord(*info, token.param))
+                 && !applyParagraphWord(state().para, *info, token.param) && !m_writer.layoutWord(*info, token.param))
             textWord(*info, token.param);
     }
 
@@ -165,18 +144,10 @@ private:
     void textWord(const KeyInfo& info, int param)
     {
         switch (info.key) {
-        case Key::CharacterSet:
-            m_fonts.setCodePage(info.value);
-            break;
-        case Key::CodePage:
-            m_fonts.setCodePage(param > 0 ? param : 1252);
-            break;
-        case Key::DefaultFont:
-            m_fonts.setDefaultFont(param);
-            break;
-        case Key::FallbackLength:
-            state().fallbackLength = std::max(0, param);
-            break;
+        case Key::CharacterSet: m_fonts.setCodePage(info.value); break;
+        case Key::CodePage: m_fonts.setCodePage(param > 0 ? param : 1252); break;
+        case Key::DefaultFont: m_fonts.setDefaultFont(param); break;
+        case Key::FallbackLength: state().fallbackLength = std::max(0, param); break;
         case Key::Par:
         case Key::NestedCell:
             // Nested tables are flattened: each of their cells is a paragraph of the outer cell.
@@ -188,17 +159,10 @@ private:
             if (m_writer.hasText())
                 m_writer.endParagraph(state());
             break;
-        case Key::Char:
-            special(char16_t(info.value));
-            break;
-        case Key::Cell:
-            m_writer.endCell(state());
-            break;
-        case Key::Row:
-            m_writer.endRow(state());
-            break;
-        default:
-            break;
+        case Key::Char: special(char16_t(info.value)); break;
+        case Key::Cell: m_writer.endCell(state()); break;
+        case Key::Row: m_writer.endRow(state()); break;
+        default: break;
         }
     }
 
@@ -220,17 +184,10 @@ private:
     void character(char16_t ch)
     {
         switch (state().destination) {
-        case Destination::Text:
-            m_writer.addText(state().chars, ch);
-            break;
-        case Destination::FontTable:
-            m_fonts.tableCharacter(ch);
-            break;
-        case Destination::ColorTable:
-            m_colors.tableCharacter(ch);
-            break;
-        case Destination::Skip:
-            break;
+        case Destination::Text: m_writer.addText(state().chars, ch); break;
+        case Destination::FontTable: m_fonts.tableCharacter(ch); break;
+        case Destination::ColorTable: m_colors.tableCharacter(ch); break;
+        case Destination::Skip: break;
         }
     }
 
@@ -245,7 +202,7 @@ private:
     GroupStack m_groups;
     FontTable m_fonts;
     ColorTable m_colors;
-    DocumentWriter m_writer;  // after the tables, which it reads
+    DocumentWriter m_writer; // after the tables, which it reads
     int m_fallbackLeft = 0;
 };
 

@@ -24,11 +24,8 @@ void FontTable::tableWord(Key key, int param)
         else
             m_entry.codePage = charsetCodePage(param);
         break;
-    case Key::FontCodePage:
-        m_entry.codePage = std::max(0, param);
-        break;
-    default:
-        break;
+    case Key::FontCodePage: m_entry.codePage = std::max(0, param); break;
+    default: break;
     }
 }
 

@@ -14,7 +14,7 @@ namespace umbraxis::rtf {
 
 struct FontEntry {
     QString family;
-    int codePage = 0;  // 0: the document's code page
+    int codePage = 0; // 0: the document's code page
     SymbolSet symbols = SymbolSet::None;
 };
 

@@ -39,15 +39,11 @@ Token Tokenizer::next()
     while (m_pos < m_size) {
         const char c = m_data[m_pos++];
         switch (c) {
-        case '{':
-            return token(Token::Kind::OpenGroup);
-        case '}':
-            return token(Token::Kind::CloseGroup);
-        case '\\':
-            return controlSequence();
+        case '{': return token(Token::Kind::OpenGroup);
+        case '}': return token(Token::Kind::CloseGroup);
+        case '\\': return controlSequence();
         case '\r':
-        case '\n':
-            break;
+        case '\n': break;
         default: {
             Token raw = token(Token::Kind::Byte);
             raw.byte = uchar(c);

@@ -20,8 +20,8 @@ public:
     void FormShow() override;
     void FormDestroy() override;
     void lTipClick();
-    void Image1Click();  // help
-    void Image2Click();  // back
+    void Image1Click(); // help
+    void Image2Click(); // back
 
     QLabel* lVersion = nullptr;
     PictureLabel* lCredits = nullptr;

@@ -15,7 +15,9 @@ namespace {
 // The text window shows the frame composed for it and paints nothing else.
 class FrameBox : public QWidget {
 public:
-    FrameBox(QWidget* parent, const QPixmap& frame) : QWidget(parent), m_frame(frame)
+    FrameBox(QWidget* parent, const QPixmap& frame)
+        : QWidget(parent)
+        , m_frame(frame)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }

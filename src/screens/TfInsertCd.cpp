@@ -106,10 +106,8 @@ QString TfInsertCd::refusal(const QString& folder)
 {
     const QString shown = QDir::toNativeSeparators(folder);
     switch (checkCdRoot(folder)) {
-    case CdRootCheck::Root:
-        return QString();
-    case CdRootCheck::Unreadable:
-        return QStringLiteral("%1 cannot be read.").arg(shown);
+    case CdRootCheck::Root: return QString();
+    case CdRootCheck::Unreadable: return QStringLiteral("%1 cannot be read.").arg(shown);
     case CdRootCheck::NoCatalogue:
         return QStringLiteral("%1 is not the Umbraxis CD: it holds no levels.csv.").arg(shown);
     case CdRootCheck::NoImages:

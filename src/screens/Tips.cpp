@@ -34,7 +34,10 @@ constexpr char EndOfData = 26;
 // buffer does, counting the blocks it has had to fetch on the way.
 class BlockReader {
 public:
-    explicit BlockReader(const QByteArray& bytes) : m_bytes(bytes) {}
+    explicit BlockReader(const QByteArray& bytes)
+        : m_bytes(bytes)
+    {
+    }
 
     // Whole blocks fetched so far; a file shorter than one block counts as
     // one once it has been fetched.
@@ -53,8 +56,7 @@ public:
     // start of a block not yet fetched is found by the next line's reading.
     bool atEnd() const
     {
-        return m_position >= m_bytes.size()
-            || (m_position < m_fetched && m_bytes[m_position] == EndOfData);
+        return m_position >= m_bytes.size() || (m_position < m_fetched && m_bytes[m_position] == EndOfData);
     }
 
     QByteArray readLine()

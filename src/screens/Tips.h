@@ -14,7 +14,10 @@ class FileSystem;
 class TipRandom {
 public:
     TipRandom() = default;
-    explicit TipRandom(quint64 seed) : m_state(seed) {}
+    explicit TipRandom(quint64 seed)
+        : m_state(seed)
+    {
+    }
 
     // Seeds from the time of day in milliseconds.
     void reseedFromClock();

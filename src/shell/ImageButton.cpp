@@ -60,8 +60,7 @@ void ImageButton::copyHalf(bool pressedHalf)
     const int half = m_shown.width() / 2;
     QPainter painter(&m_shown);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawPixmap(QRect(0, 0, half, height), m_splitSource,
-                       QRect(pressedHalf ? half : 0, 0, half, height));
+    painter.drawPixmap(QRect(0, 0, half, height), m_splitSource, QRect(pressedHalf ? half : 0, 0, half, height));
     painter.end();
     update();
 }

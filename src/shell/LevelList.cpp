@@ -22,7 +22,7 @@ LevelList::LevelList(Order order, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setAcceptDrops(true);
-    setDragEnabled(false);  // drags are started by the press rules above
+    setDragEnabled(false); // drags are started by the press rules above
     setDropIndicatorShown(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {

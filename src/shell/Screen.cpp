@@ -8,9 +8,9 @@
 #include "shell/Shell.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPainter>
 #include <QShowEvent>
 #include <QWindow>

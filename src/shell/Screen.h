@@ -3,10 +3,10 @@
 #include "platform/Services.h"
 #include "shell/ImageButton.h"
 
-#include <QMap>
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QMap>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -65,11 +65,11 @@ public:
     // only while it is on view, so hidden screens stay small.
     bool holdsDrawnBackground() const { return !m_drawnBackground.isNull(); }
 
-    virtual void FormCreate() {}
-    virtual void FormShow() {}
-    virtual void FormActivate() {}
-    virtual void FormHide() {}
-    virtual void FormDestroy() {}
+    virtual void FormCreate() { }
+    virtual void FormShow() { }
+    virtual void FormActivate() { }
+    virtual void FormHide() { }
+    virtual void FormDestroy() { }
 
     // Shows the screen application-modal and returns when it is closed; the
     // screen that was active before is active again.

@@ -4,10 +4,10 @@
 #include <QEvent>
 #include <QLabel>
 
-#include <algorithm>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionProgressBar>
+#include <algorithm>
 
 namespace umbraxis {
 

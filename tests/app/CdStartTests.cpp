@@ -67,7 +67,10 @@ TEST_F(CdStart, StartedInACdRootItStaysThereAndReadsNoMountTable)
     finder.table = discAt(at("cd two"));
     ASSERT_TRUE(QDir::setCurrent(at("CD ONE")));
     int asked = 0;
-    EXPECT_TRUE(enterCdRoot(finder, [&] { ++asked; return QString(); }));
+    EXPECT_TRUE(enterCdRoot(finder, [&] {
+        ++asked;
+        return QString();
+    }));
     EXPECT_EQ(QDir::currentPath(), at("CD ONE"));
     EXPECT_EQ(finder.tableReads, 0);
     EXPECT_EQ(asked, 0);
@@ -78,31 +81,58 @@ TEST_F(CdStart, StartedElsewhereItMovesToTheMountedCdOrAsksForOne)
     ASSERT_TRUE(QDir::setCurrent(at("home")));
     int asked = 0;
     finder.table = discAt(at("not a cd")) + discAt(at("cd two"));
-    EXPECT_TRUE(enterCdRoot(finder, [&] { ++asked; return QString(); }));
+    EXPECT_TRUE(enterCdRoot(finder, [&] {
+        ++asked;
+        return QString();
+    }));
     EXPECT_EQ(QDir::currentPath(), at("cd two"));
     EXPECT_EQ(asked, 0);
 
     // Nothing mounted: the answer to the question is taken...
     ASSERT_TRUE(QDir::setCurrent(at("home")));
     finder.table = discAt(at("not a cd"));
-    EXPECT_TRUE(enterCdRoot(finder, [&] { ++asked; return at("CD ONE"); }));
+    EXPECT_TRUE(enterCdRoot(finder, [&] {
+        ++asked;
+        return at("CD ONE");
+    }));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(QDir::currentPath(), at("CD ONE"));
 
     // ... and no answer ends the program where it stands.
     ASSERT_TRUE(QDir::setCurrent(at("home")));
-    EXPECT_FALSE(enterCdRoot(finder, [&] { ++asked; return QString(); }));
+    EXPECT_FALSE(enterCdRoot(finder, [&] {
+        ++asked;
+        return QString();
+    }));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(QDir::currentPath(), at("home"));
 
     // A copy already running is brought forward instead of asking; one
     // started in a CD root is left to the menu's own check.
     int othersAsked = 0;
-    EXPECT_FALSE(enterCdRoot(finder, [&] { ++asked; return at("CD ONE"); }, [&] { ++othersAsked; return true; }));
+    EXPECT_FALSE(enterCdRoot(
+        finder,
+        [&] {
+            ++asked;
+            return at("CD ONE");
+        },
+        [&] {
+            ++othersAsked;
+            return true;
+        }));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(QDir::currentPath(), at("home"));
     ASSERT_TRUE(QDir::setCurrent(at("CD ONE")));
-    EXPECT_TRUE(enterCdRoot(finder, [&] { ++asked; return QString(); }, [&] { ++othersAsked; return true; }));
+    EXPECT_TRUE(enterCdRoot(
+        finder,
+        [&] {
+            ++asked;
+            return QString();
+        },
+        [&] {
+            ++othersAsked;
+            return true;
+        }));
     EXPECT_EQ(othersAsked, 1);
 }
 

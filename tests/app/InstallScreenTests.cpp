@@ -41,7 +41,8 @@ protected:
 
     QSettings* settings()
     {
-        m_settings = std::make_unique<QSettings>(home.path() + "/config/Corvantide/Umbraxis.conf", QSettings::IniFormat);
+        m_settings = std::make_unique<QSettings>(home.path() + "/config/Corvantide/Umbraxis.conf",
+                                                 QSettings::IniFormat);
         return m_settings.get();
     }
 

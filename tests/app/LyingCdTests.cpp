@@ -138,7 +138,8 @@ protected:
 
     QSettings* settings()
     {
-        m_settings = std::make_unique<QSettings>(home.path() + "/config/Corvantide/Umbraxis.conf", QSettings::IniFormat);
+        m_settings = std::make_unique<QSettings>(home.path() + "/config/Corvantide/Umbraxis.conf",
+                                                 QSettings::IniFormat);
         return m_settings.get();
     }
 
@@ -270,9 +271,9 @@ TEST_F(LyingCd, EndlessTextsDeepDocumentsAndSoundsAndVideosThatClaimHoursNeither
     QByteArray samples;
     for (int i = 0; i < 5512; ++i)
         samples += char(128 + int(100 * ((i / 20) % 2 ? 1 : -1)));
-    write(cd + "/sounds/guncock.wav", "RIFF" + le32(0xFFFFFFFFu) + "WAVEfmt " + le32(16)
-                                          + QByteArray::fromHex("01000100112b0000112b000001000800") + "data"
-                                          + le32(0xFFFFFFF0u) + samples);
+    write(cd + "/sounds/guncock.wav",
+          "RIFF" + le32(0xFFFFFFFFu) + "WAVEfmt " + le32(16) + QByteArray::fromHex("01000100112b0000112b000001000800")
+              + "data" + le32(0xFFFFFFF0u) + samples);
     // The intro says it runs ten hours, 540000 frames at 15 a second, and
     // its frames are damaged, so that no decoder tells where it ends: only
     // the frames it holds do.

@@ -39,8 +39,8 @@ protected:
         ASSERT_TRUE(display.isRunning()) << display.failure().toStdString();
         ASSERT_TRUE(QDir(home.path()).mkpath("config/Corvantide"));
         ASSERT_TRUE(QDir(home.path()).mkpath("run"));
-        QFile::setPermissions(home.path() + "/run", QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner);
+        QFile::setPermissions(home.path() + "/run",
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     QProcessEnvironment environment() const
@@ -146,9 +146,10 @@ protected:
         const QString shot = artifactsDir() + "/" + name + ".png";
         QFile::remove(shot);
         const QRect place = geometryOf(window);
-        display.run("import", {"-window", "root", "-crop",
-                               QStringLiteral("%1x%2+%3+%4").arg(place.width()).arg(place.height()).arg(place.x()).arg(place.y()),
-                               "+repage", shot},
+        display.run("import",
+                    {"-window", "root", "-crop",
+                     QStringLiteral("%1x%2+%3+%4").arg(place.width()).arg(place.height()).arg(place.x()).arg(place.y()),
+                     "+repage", shot},
                     20000);
         return QImage(shot);
     }

@@ -62,9 +62,9 @@ QByteArray minimalPak()
 {
     const int header = 60;
     const int globals = 300;
-    const QByteArray progs = littleInts({6, 5927, header, 0, header, 0, header, 0, header, 0, header, 4,
-                                         header + 4, globals, globals})
-                             + QByteArray(4 + 4 * globals, '\0');
+    const QByteArray progs = littleInts({6, 5927, header, 0, header, 0, header, 0, header, 0, header, 4, header + 4,
+                                         globals, globals})
+        + QByteArray(4 + 4 * globals, '\0');
     const QList<QPair<QByteArray, QByteArray>> files = {
         {"gfx/pop.lmp", registeredPicture()},
         {"gfx.wad", "WAD2" + littleInts({0, 12})},
@@ -91,8 +91,8 @@ protected:
         ASSERT_TRUE(QDir().mkpath(m_quake + "/id1"));
         QFile exe(m_quake + "/quake.exe");
         ASSERT_TRUE(exe.open(QIODevice::WriteOnly));
-        exe.write("#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '[%s]' \"$a\"; done; echo; } | tr '\\n' '|' >> \"" +
-                  QFile::encodeName(launches()) + "\"\necho >> \"" + QFile::encodeName(launches()) + "\"\n");
+        exe.write("#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '[%s]' \"$a\"; done; echo; } | tr '\\n' '|' >> \""
+                  + QFile::encodeName(launches()) + "\"\necho >> \"" + QFile::encodeName(launches()) + "\"\n");
         exe.close();
         exe.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QSettings drives(home.path() + "/config/Corvantide/drives.conf", QSettings::IniFormat);
@@ -212,13 +212,17 @@ TEST_F(RunScreenProgram, AnInstalledEngineStartsTheLevelOnASteamCopyOfQuake)
     // whatever HOME says: it runs with the test's folder mounted over that
     // one, in a mount namespace of its own.
     standIn.write("#!/bin/sh\n"
-                  "printf '%s\\n' \"$PWD\" \"$@\" > '" + output + ".args'\n"
-                  "account=$(getent passwd \"$(id -u)\" | cut -d: -f6)\n"
-                  "unshare --mount --propagation private sh -c "
-                  "'mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"' sh '" + QFile::encodeName(user)
-                  + "' \"$account\" timeout -s KILL 30 " + QFile::encodeName(engine)
-                  + " -dedicated +path \"$@\" < /dev/null > '" + output + ".log' 2>&1\n"
-                  "echo $? > '" + output + ".part' && mv '" + output + ".part' '" + output + ".end'\n");
+                  "printf '%s\\n' \"$PWD\" \"$@\" > '"
+                  + output
+                  + ".args'\n"
+                    "account=$(getent passwd \"$(id -u)\" | cut -d: -f6)\n"
+                    "unshare --mount --propagation private sh -c "
+                    "'mount --bind \"$1\" \"$2\" && shift 2 && exec \"$@\"' sh '"
+                  + QFile::encodeName(user) + "' \"$account\" timeout -s KILL 30 " + QFile::encodeName(engine)
+                  + " -dedicated +path \"$@\" < /dev/null > '" + output
+                  + ".log' 2>&1\n"
+                    "echo $? > '"
+                  + output + ".part' && mv '" + output + ".part' '" + output + ".end'\n");
     standIn.close();
     standIn.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     environmentChanges["HOME"] = user;

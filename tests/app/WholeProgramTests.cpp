@@ -89,7 +89,7 @@ TEST_F(WholeProgram, ASoundServerThatNeverAnswersHoldsUpNeitherTheMenuNorTheEnd)
     const QByteArray path = QFile::encodeName(home.path() + "/run/silent-server");
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(server, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));

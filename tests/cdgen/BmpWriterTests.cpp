@@ -27,9 +27,9 @@ QImage patternImage(int colours)
             state = state * 1103515245u + 12345u;
             int index;
             if (y % 5 == 0)
-                index = (x / 9) % colours;      // long runs
+                index = (x / 9) % colours; // long runs
             else if (y % 5 == 1)
-                index = (x / 2) % colours;      // runs of two
+                index = (x / 2) % colours; // runs of two
             else
                 index = int((state >> 16) % quint32(colours)); // noise
             image.setPixel(x, y, uint(index));
@@ -57,11 +57,16 @@ struct FlavourCase {
 };
 
 const FlavourCase kFlavours[] = {
-    {BmpFlavour::Indexed1, "1-bit", 2, 40, 1, 0},          {BmpFlavour::Indexed4, "4-bit", 16, 40, 4, 0},
-    {BmpFlavour::Rle4, "RLE4", 16, 40, 4, 2},              {BmpFlavour::Indexed8, "8-bit", 200, 40, 8, 0},
-    {BmpFlavour::Rle8, "RLE8", 200, 40, 8, 1},             {BmpFlavour::Rgb24, "24-bit", 0, 40, 24, 0},
-    {BmpFlavour::Os2Indexed1, "OS/2 1-bit", 2, 12, 1, 0},  {BmpFlavour::Os2Indexed4, "OS/2 4-bit", 16, 12, 4, 0},
-    {BmpFlavour::Os2Indexed8, "OS/2 8-bit", 200, 12, 8, 0}, {BmpFlavour::Os2Rgb24, "OS/2 24-bit", 0, 12, 24, 0},
+    {BmpFlavour::Indexed1, "1-bit", 2, 40, 1, 0},
+    {BmpFlavour::Indexed4, "4-bit", 16, 40, 4, 0},
+    {BmpFlavour::Rle4, "RLE4", 16, 40, 4, 2},
+    {BmpFlavour::Indexed8, "8-bit", 200, 40, 8, 0},
+    {BmpFlavour::Rle8, "RLE8", 200, 40, 8, 1},
+    {BmpFlavour::Rgb24, "24-bit", 0, 40, 24, 0},
+    {BmpFlavour::Os2Indexed1, "OS/2 1-bit", 2, 12, 1, 0},
+    {BmpFlavour::Os2Indexed4, "OS/2 4-bit", 16, 12, 4, 0},
+    {BmpFlavour::Os2Indexed8, "OS/2 8-bit", 200, 12, 8, 0},
+    {BmpFlavour::Os2Rgb24, "OS/2 24-bit", 0, 12, 24, 0},
 };
 
 } // namespace

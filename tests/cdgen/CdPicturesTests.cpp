@@ -16,17 +16,17 @@ struct ExpectedPicture {
 };
 
 const ExpectedPicture kPictures[] = {
-    {"images/fmain.bmp", 640, 480},    {"images/finstall.bmp", 640, 480}, {"images/fbrief.bmp", 640, 480},
-    {"images/fview.bmp", 640, 480},    {"images/fabout.bmp", 640, 480},   {"images/fsplash.bmp", 420, 160},
-    {"images/fbfinsta.bmp", 134, 27},  {"images/fbninsta.bmp", 134, 27},  {"images/fbfbrief.bmp", 134, 27},
-    {"images/fbnbrief.bmp", 134, 27},  {"images/fbfrun.bmp", 134, 27},    {"images/fbnrun.bmp", 134, 27},
-    {"images/fbfweb.bmp", 134, 27},    {"images/fbnweb.bmp", 134, 27},    {"images/fbfhelp.bmp", 134, 27},
-    {"images/fbnhelp.bmp", 134, 27},   {"images/fbfabout.bmp", 134, 27},  {"images/fbnabout.bmp", 134, 27},
-    {"images/fbfmain.bmp", 134, 27},   {"images/fbnmain.bmp", 134, 27},   {"images/fbfexit.bmp", 83, 73},
-    {"images/fbnexit.bmp", 83, 73},    {"images/fbfruns.bmp", 260, 60},   {"images/fbnruns.bmp", 260, 60},
-    {"images/fbfrundm.bmp", 260, 60},  {"images/fbnrundm.bmp", 260, 60},  {"images/fbfruncp.bmp", 260, 60},
-    {"images/fbnruncp.bmp", 260, 60},  {"images/bright.bmp", 54, 27},     {"images/b2right.bmp", 54, 27},
-    {"images/bleft.bmp", 54, 27},      {"images/b2left.bmp", 54, 27},     {"logo.bmp", 320, 240},
+    {"images/fmain.bmp", 640, 480},   {"images/finstall.bmp", 640, 480}, {"images/fbrief.bmp", 640, 480},
+    {"images/fview.bmp", 640, 480},   {"images/fabout.bmp", 640, 480},   {"images/fsplash.bmp", 420, 160},
+    {"images/fbfinsta.bmp", 134, 27}, {"images/fbninsta.bmp", 134, 27},  {"images/fbfbrief.bmp", 134, 27},
+    {"images/fbnbrief.bmp", 134, 27}, {"images/fbfrun.bmp", 134, 27},    {"images/fbnrun.bmp", 134, 27},
+    {"images/fbfweb.bmp", 134, 27},   {"images/fbnweb.bmp", 134, 27},    {"images/fbfhelp.bmp", 134, 27},
+    {"images/fbnhelp.bmp", 134, 27},  {"images/fbfabout.bmp", 134, 27},  {"images/fbnabout.bmp", 134, 27},
+    {"images/fbfmain.bmp", 134, 27},  {"images/fbnmain.bmp", 134, 27},   {"images/fbfexit.bmp", 83, 73},
+    {"images/fbnexit.bmp", 83, 73},   {"images/fbfruns.bmp", 260, 60},   {"images/fbnruns.bmp", 260, 60},
+    {"images/fbfrundm.bmp", 260, 60}, {"images/fbnrundm.bmp", 260, 60},  {"images/fbfruncp.bmp", 260, 60},
+    {"images/fbnruncp.bmp", 260, 60}, {"images/bright.bmp", 54, 27},     {"images/b2right.bmp", 54, 27},
+    {"images/bleft.bmp", 54, 27},     {"images/b2left.bmp", 54, 27},     {"logo.bmp", 320, 240},
 };
 
 QString cdFile(const char* relative)
@@ -84,11 +84,13 @@ TEST(CdPictures, AllPicturesShareOnePalette)
 
 TEST(CdPictures, PressedButtonsDifferFromNormalOnesAndLookPushedIn)
 {
-    const char* const names[] = {"insta", "brief", "run", "web", "help", "about", "main", "exit", "runs", "rundm", "runcp"};
+    const char* const names[] = {"insta", "brief", "run",  "web",   "help", "about",
+                                 "main",  "exit",  "runs", "rundm", "runcp"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const QImage normal(cdFile(QStringLiteral("images/fbf%1.bmp").arg(QLatin1String(name)).toLatin1().constData()));
-        const QImage pressed(cdFile(QStringLiteral("images/fbn%1.bmp").arg(QLatin1String(name)).toLatin1().constData()));
+        const QImage pressed(
+            cdFile(QStringLiteral("images/fbn%1.bmp").arg(QLatin1String(name)).toLatin1().constData()));
         ASSERT_FALSE(normal.isNull());
         ASSERT_EQ(normal.size(), pressed.size());
         EXPECT_NE(normal.convertToFormat(QImage::Format_RGB32), pressed.convertToFormat(QImage::Format_RGB32));

@@ -153,9 +153,10 @@ TEST(LogoAvi, GStreamerPlaysItForItsFullLength)
         GTEST_SKIP() << "GStreamer tools are not installed";
     const QString path = QDir(sampleCdRoot()).filePath(QStringLiteral("logo.avi"));
     QProcess play;
-    play.start(launch, {QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + path,
-                        QStringLiteral("!"), QStringLiteral("avidemux"), QStringLiteral("!"), QStringLiteral("jpegdec"),
-                        QStringLiteral("!"), QStringLiteral("fakesink")});
+    play.start(launch,
+               {QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + path,
+                QStringLiteral("!"), QStringLiteral("avidemux"), QStringLiteral("!"), QStringLiteral("jpegdec"),
+                QStringLiteral("!"), QStringLiteral("fakesink")});
     ASSERT_TRUE(play.waitForFinished(60000));
     EXPECT_EQ(play.exitCode(), 0) << play.readAllStandardError().toStdString();
 
@@ -163,8 +164,8 @@ TEST(LogoAvi, GStreamerPlaysItForItsFullLength)
     discover.start(discoverer, {path});
     ASSERT_TRUE(discover.waitForFinished(60000));
     const QString report = QString::fromLocal8Bit(discover.readAllStandardOutput());
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+\\.\\d+)")).match(report);
+    const QRegularExpressionMatch m
+        = QRegularExpression(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+\\.\\d+)")).match(report);
     ASSERT_TRUE(m.hasMatch()) << report.toStdString();
     const double seconds = m.captured(1).toDouble() * 3600 + m.captured(2).toDouble() * 60 + m.captured(3).toDouble();
     EXPECT_GE(seconds, 3.0);

@@ -125,8 +125,8 @@ QVector<qint16> decodeMs(const Parsed& p)
             for (int shift : {4, 0}) {
                 const int code = (quint8(b[at]) >> shift) & 15;
                 const int signedCode = code >= 8 ? code - 16 : code;
-                const int predicted =
-                    (s1[c] * kMsAdpcmCoefficients[pred[c]][0] + s2[c] * kMsAdpcmCoefficients[pred[c]][1]) >> 8;
+                const int predicted
+                    = (s1[c] * kMsAdpcmCoefficients[pred[c]][0] + s2[c] * kMsAdpcmCoefficients[pred[c]][1]) >> 8;
                 const int sample = clamp16(predicted + signedCode * delta[c]);
                 s2[c] = s1[c];
                 s1[c] = sample;
@@ -210,8 +210,10 @@ TEST(WavWriter, AdpcmEncodingsDecodeBackToTheSignal)
         int channels;
         int rate;
     } cases[] = {
-        {WavEncoding::ImaAdpcm, 0x11, 1, 22050}, {WavEncoding::ImaAdpcm, 0x11, 2, 11025},
-        {WavEncoding::MsAdpcm, 0x02, 1, 22050},  {WavEncoding::MsAdpcm, 0x02, 2, 11025},
+        {WavEncoding::ImaAdpcm, 0x11, 1, 22050},
+        {WavEncoding::ImaAdpcm, 0x11, 2, 11025},
+        {WavEncoding::MsAdpcm, 0x02, 1, 22050},
+        {WavEncoding::MsAdpcm, 0x02, 2, 11025},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "format " << c.formatTag << ", " << c.channels << " channel(s)");
@@ -229,7 +231,7 @@ TEST(WavWriter, AdpcmEncodingsDecodeBackToTheSignal)
         ASSERT_GT(p.blockAlign, 0);
         EXPECT_EQ(p.data.size() % p.blockAlign, 0);
         const int perBlock = c.encoding == WavEncoding::ImaAdpcm ? imaSamplesPerBlock(p.blockAlign, c.channels)
-                                                                  : msAdpcmSamplesPerBlock(p.blockAlign, c.channels);
+                                                                 : msAdpcmSamplesPerBlock(p.blockAlign, c.channels);
         EXPECT_EQ(p.samplesPerBlock, perBlock);
         EXPECT_EQ(p.data.size() / p.blockAlign, (frames + perBlock - 1) / perBlock);
         EXPECT_NEAR(p.avgBytes, double(c.rate) * p.blockAlign / perBlock, 1.0);
@@ -238,8 +240,7 @@ TEST(WavWriter, AdpcmEncodingsDecodeBackToTheSignal)
             EXPECT_EQ(le16(p.fmt, 20), 7);
         }
 
-        const QVector<qint16> decoded =
-            c.encoding == WavEncoding::ImaAdpcm ? decodeIma(p) : decodeMs(p);
+        const QVector<qint16> decoded = c.encoding == WavEncoding::ImaAdpcm ? decodeIma(p) : decodeMs(p);
         ASSERT_GE(decoded.size(), signal.size());
         EXPECT_GT(snrDb(signal, decoded.mid(0, signal.size())), 20.0);
     }
@@ -260,9 +261,10 @@ TEST(WavWriter, AdpcmFilesPlayThroughGStreamer)
         file.write(encodeWav(testSignal(8000, 1, f.sampleRate), f));
         file.close();
         QProcess process;
-        process.start(gst, {QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + path,
-                            QStringLiteral("!"), QStringLiteral("wavparse"), QStringLiteral("!"),
-                            QStringLiteral("decodebin"), QStringLiteral("!"), QStringLiteral("fakesink")});
+        process.start(gst,
+                      {QStringLiteral("-q"), QStringLiteral("filesrc"), QStringLiteral("location=") + path,
+                       QStringLiteral("!"), QStringLiteral("wavparse"), QStringLiteral("!"),
+                       QStringLiteral("decodebin"), QStringLiteral("!"), QStringLiteral("fakesink")});
         ASSERT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitCode(), 0) << path.toStdString() << ": " << process.readAllStandardError().toStdString();
     }

@@ -33,8 +33,8 @@ TEST_P(DesktopWorld, TenStartsInARowEachReachTheMenuAloneAndEndCleanly)
         QProcess program;
         start(program);
         // Where the test cannot type, the intro plays to its end.
-        ASSERT_TRUE(waitUntil([this] { return titles().contains(Menu); }, 30000)) << "no menu; shown: "
-                                                                                  << titles().join(", ").toStdString();
+        ASSERT_TRUE(waitUntil([this] { return titles().contains(Menu); }, 30000))
+            << "no menu; shown: " << titles().join(", ").toStdString();
         EXPECT_TRUE(waitUntil([this] { return menuAlone(); }, 2000, false))
             << "beside the menu 2 s after it came: " << titles().join(", ").toStdString();
         endProgram(program);
@@ -83,7 +83,8 @@ double differenceBetween(const QImage& a, const QImage& b)
         for (int x = 0; x < a.width(); x += 8, ++all) {
             const QRgb p = a.pixel(x, y);
             const QRgb q = b.pixel(x, y);
-            differ += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q)) > 40;
+            differ += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q))
+                > 40;
         }
     return double(differ) / all;
 }

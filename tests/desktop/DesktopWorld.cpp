@@ -7,18 +7,12 @@ namespace umbraxis::testing {
 QString nameOf(World world)
 {
     switch (world) {
-    case World::BareX:
-        return QStringLiteral("x11-bare");
-    case World::Openbox:
-        return QStringLiteral("x11-openbox");
-    case World::MutterX11:
-        return QStringLiteral("x11-mutter");
-    case World::Weston:
-        return QStringLiteral("wayland-weston");
-    case World::MutterWayland:
-        return QStringLiteral("wayland-mutter");
-    case World::MutterNested:
-        return QStringLiteral("wayland-mutter-nested");
+    case World::BareX: return QStringLiteral("x11-bare");
+    case World::Openbox: return QStringLiteral("x11-openbox");
+    case World::MutterX11: return QStringLiteral("x11-mutter");
+    case World::Weston: return QStringLiteral("wayland-weston");
+    case World::MutterWayland: return QStringLiteral("wayland-mutter");
+    case World::MutterNested: return QStringLiteral("wayland-mutter-nested");
     }
     return QString();
 }
@@ -27,24 +21,12 @@ void DesktopWorld::SetUp()
 {
     ASSERT_FALSE(binaryDir().isEmpty()) << "UMBRAXIS_BINARY_DIR is not set";
     switch (GetParam()) {
-    case World::BareX:
-        m_display = std::make_unique<VirtualDisplay>(WindowManager::None);
-        break;
-    case World::Openbox:
-        m_display = std::make_unique<VirtualDisplay>(WindowManager::Openbox);
-        break;
-    case World::MutterX11:
-        m_display = std::make_unique<VirtualDisplay>(WindowManager::Mutter);
-        break;
-    case World::Weston:
-        m_wayland = std::make_unique<WaylandSession>(Compositor::Weston);
-        break;
-    case World::MutterWayland:
-        m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter);
-        break;
-    case World::MutterNested:
-        m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter, Output::Nested);
-        break;
+    case World::BareX: m_display = std::make_unique<VirtualDisplay>(WindowManager::None); break;
+    case World::Openbox: m_display = std::make_unique<VirtualDisplay>(WindowManager::Openbox); break;
+    case World::MutterX11: m_display = std::make_unique<VirtualDisplay>(WindowManager::Mutter); break;
+    case World::Weston: m_wayland = std::make_unique<WaylandSession>(Compositor::Weston); break;
+    case World::MutterWayland: m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter); break;
+    case World::MutterNested: m_wayland = std::make_unique<WaylandSession>(Compositor::Mutter, Output::Nested); break;
     }
     if (m_display)
         ASSERT_TRUE(m_display->isRunning()) << m_display->failure().toStdString();
@@ -93,9 +75,10 @@ QList<ShownWindow> DesktopWorld::windows() const
         for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             ShownWindow window;
             window.id = id;
-            window.title = plainTitle(m_display->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed());
-            const QString geometry = m_display->run(QStringLiteral("xdotool"),
-                                                    {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+            window.title = plainTitle(
+                m_display->run(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), id}).trimmed());
+            const QString geometry = m_display->run(
+                QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
             for (const QString& line : geometry.split(QLatin1Char('\n'))) {
                 const int value = line.section(QLatin1Char('='), 1).toInt();
                 if (line.startsWith(QLatin1String("X=")))
@@ -150,7 +133,9 @@ bool DesktopWorld::waitUntil(const std::function<bool()>& done, int timeoutMs, b
                 if (isWayland()) {
                     m_wayland->key(QStringLiteral("space"));
                 } else {
-                    m_display->run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), window.id, QStringLiteral("space")});
+                    m_display->run(
+                        QStringLiteral("xdotool"),
+                        {QStringLiteral("key"), QStringLiteral("--window"), window.id, QStringLiteral("space")});
                     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("space")});
                 }
             }
@@ -166,8 +151,9 @@ void DesktopWorld::click(const ShownWindow& window, int x, int y) const
         m_wayland->click(window.place.topLeft() + QPoint(x, y));
         return;
     }
-    m_display->run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), window.id,
-                                               QString::number(x), QString::number(y)});
+    m_display->run(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), window.id, QString::number(x), QString::number(y)});
     m_display->run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
 }
 
@@ -211,7 +197,8 @@ QRect DesktopWorld::findMenu() const
         for (int x = 12; x < 630; x += 77)
             samples.append({x, y});
     auto near = [](QRgb a, QRgb b) {
-        return std::abs(qRed(a) - qRed(b)) < 24 && std::abs(qGreen(a) - qGreen(b)) < 24 && std::abs(qBlue(a) - qBlue(b)) < 24;
+        return std::abs(qRed(a) - qRed(b)) < 24 && std::abs(qGreen(a) - qGreen(b)) < 24
+            && std::abs(qBlue(a) - qBlue(b)) < 24;
     };
     for (int top = 0; top + menu.height() <= output.height(); ++top) {
         for (int left = 0; left + menu.width() <= output.width(); ++left) {

@@ -15,8 +15,7 @@ QString MemorySettingsStore::sectionKey(const QString& section) const
     return section;
 }
 
-QString MemorySettingsStore::ReadSetting(const QString& section, const QString& name,
-                                         const QString& defaultValue)
+QString MemorySettingsStore::ReadSetting(const QString& section, const QString& name, const QString& defaultValue)
 {
     log << QStringLiteral("read %1/%2").arg(section, name);
     const auto found = sections.constFind(sectionKey(section));
@@ -32,8 +31,7 @@ QString MemorySettingsStore::ReadSetting(const QString& section, const QString& 
     return defaultValue;
 }
 
-void MemorySettingsStore::WriteSetting(const QString& section, const QString& name,
-                                       const QString& value)
+void MemorySettingsStore::WriteSetting(const QString& section, const QString& name, const QString& value)
 {
     log << QStringLiteral("write %1/%2=%3").arg(section, name, value);
     if (failCreate)

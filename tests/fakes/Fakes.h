@@ -2,12 +2,12 @@
 
 // Small stand-ins for the platform services, for tests.
 
-#include "support/QtPrinting.h"
 #include "platform/Desktop.h"
 #include "platform/ErrorBox.h"
 #include "platform/InstanceGuard.h"
 #include "platform/PictureLoader.h"
 #include "platform/SettingsStore.h"
+#include "support/QtPrinting.h"
 
 #include <QHash>
 #include <QImage>
@@ -28,8 +28,7 @@ public:
 // case) and switches for its failures.
 class MemorySettingsStore : public SettingsStore {
 public:
-    QString ReadSetting(const QString& section, const QString& name,
-                        const QString& defaultValue) override;
+    QString ReadSetting(const QString& section, const QString& name, const QString& defaultValue) override;
     void WriteSetting(const QString& section, const QString& name, const QString& value) override;
     void EraseSection(const QString& section) override;
     QStringList ReadSections() override { return sections.keys(); }
@@ -64,7 +63,11 @@ public:
 class RecordingDesktop : public Desktop {
 public:
     void beep() override { ++beeps; }
-    void setWaitCursor(bool on) override { waitCursor = on; changes << on; }
+    void setWaitCursor(bool on) override
+    {
+        waitCursor = on;
+        changes << on;
+    }
     bool placesWindowsItself() const override { return placesWindows; }
     int beeps = 0;
     bool placesWindows = false;

@@ -16,8 +16,7 @@ LevelWorld::LevelWorld(const QString& root, const QString& quakeDrive)
         write(m_root + "/cd/sounds/" + cue, "RIFF");
     m_previous = QDir::currentPath();
     QDir::setCurrent(m_root + "/cd");
-    files = std::make_unique<FailingFileSystem>(
-        DriveMap({{QChar('c'), m_quake}, {QChar('d'), m_root + "/cd"}}));
+    files = std::make_unique<FailingFileSystem>(DriveMap({{QChar('c'), m_quake}, {QChar('d'), m_root + "/cd"}}));
     player = media.createPlayer();
     shell = std::make_unique<RecordingShell>(*player, *files, log);
     useSettings(memorySettings);

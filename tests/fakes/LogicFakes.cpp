@@ -40,7 +40,9 @@ namespace {
 class FailingFile : public File {
 public:
     FailingFile(std::unique_ptr<File> inner, FailingFileSystem& owner, bool failRead)
-        : m_inner(std::move(inner)), m_owner(owner), m_failRead(failRead)
+        : m_inner(std::move(inner))
+        , m_owner(owner)
+        , m_failRead(failRead)
     {
     }
 
@@ -57,7 +59,8 @@ public:
     {
         std::int64_t allowed = count;
         if (m_owner.fullAfterBytes >= 0)
-            allowed = std::max<std::int64_t>(0, std::min<std::int64_t>(count, m_owner.fullAfterBytes - m_owner.bytesWritten));
+            allowed = std::max<std::int64_t>(
+                0, std::min<std::int64_t>(count, m_owner.fullAfterBytes - m_owner.bytesWritten));
         const std::int64_t written = allowed > 0 ? m_inner->write(buffer, allowed) : 0;
         if (written > 0)
             m_owner.bytesWritten += written;
@@ -81,7 +84,9 @@ private:
 class FailingFolder : public Folder {
 public:
     FailingFolder(std::unique_ptr<Folder> inner, FailingFileSystem& owner, QString path)
-        : m_inner(std::move(inner)), m_owner(owner), m_path(std::move(path))
+        : m_inner(std::move(inner))
+        , m_owner(owner)
+        , m_path(std::move(path))
     {
     }
 

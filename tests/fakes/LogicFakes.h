@@ -9,8 +9,8 @@
 
 #include <QSet>
 
-#include <cerrno>
 #include <QStringList>
+#include <cerrno>
 
 #include <functional>
 
@@ -26,7 +26,11 @@ struct EventLog {
 // The real shell, whose cues are also written to the log as "cue <name>".
 class RecordingShell : public Shell {
 public:
-    RecordingShell(MediaPlayer& player, const FileSystem& files, EventLog& log) : Shell(player, files), m_log(log) {}
+    RecordingShell(MediaPlayer& player, const FileSystem& files, EventLog& log)
+        : Shell(player, files)
+        , m_log(log)
+    {
+    }
     void PlayCue(const QString& name) override
     {
         m_log.events << QStringLiteral("cue ") + name;
@@ -41,7 +45,10 @@ private:
 // step's new position as "step <n>".
 class RecordingProgress : public Progress {
 public:
-    explicit RecordingProgress(EventLog& log) : m_log(log) {}
+    explicit RecordingProgress(EventLog& log)
+        : m_log(log)
+    {
+    }
     void setStatus(const QString& text) override;
     QString status() const override { return m_status; }
     void ProgressStep() override;

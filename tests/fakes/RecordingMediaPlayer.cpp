@@ -184,29 +184,34 @@ void RecordingMediaPlayer::open()
 
 void RecordingMediaPlayer::close()
 {
-    run(QStringLiteral("close"), [this] { m_transport.close(); }, [] { return QStringLiteral("close"); });
+    run(
+        QStringLiteral("close"), [this] { m_transport.close(); }, [] { return QStringLiteral("close"); });
 }
 
 void RecordingMediaPlayer::play()
 {
-    run(QStringLiteral("play"), [this] { m_transport.play(); },
+    run(
+        QStringLiteral("play"), [this] { m_transport.play(); },
         [this] { return QStringLiteral("play from %1").arg(m_startedFrom); });
 }
 
 void RecordingMediaPlayer::stop()
 {
-    run(QStringLiteral("stop"), [this] { m_transport.stop(); },
+    run(
+        QStringLiteral("stop"), [this] { m_transport.stop(); },
         [this] { return QStringLiteral("stop at %1").arg(m_transport.position()); });
 }
 
 void RecordingMediaPlayer::rewind()
 {
-    run(QStringLiteral("rewind"), [this] { m_transport.rewind(); }, [] { return QStringLiteral("rewind"); });
+    run(
+        QStringLiteral("rewind"), [this] { m_transport.rewind(); }, [] { return QStringLiteral("rewind"); });
 }
 
 void RecordingMediaPlayer::setPosition(qint64 ms)
 {
-    run(QStringLiteral("setPosition"), [this, ms] { m_transport.seek(ms); },
+    run(
+        QStringLiteral("setPosition"), [this, ms] { m_transport.seek(ms); },
         [ms] { return QStringLiteral("setPosition %1").arg(ms); });
 }
 
@@ -231,7 +236,8 @@ void RecordingMediaPlayer::setDisplay(QWidget* display)
 void RecordingMediaPlayer::setDisplayRect(const QRect& rect)
 {
     m_displayRect = rect;
-    record(QStringLiteral("setDisplayRect %1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
+    record(
+        QStringLiteral("setDisplayRect %1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height()));
 }
 
 } // namespace umbraxis

@@ -126,7 +126,7 @@ private:
     qint64 now() const override;
     void sleep(qint64 ms) override;
     void started(qint64 fromMs) override { m_startedFrom = fromMs; }
-    void halted(qint64) override {}
+    void halted(qint64) override { }
 
     void record(const QString& line);
     QString requestSuffix() const;

@@ -6,7 +6,10 @@
 
 namespace umbraxis {
 
-RecordingProcessStarter::RecordingProcessStarter(const FileSystem* files) : m_files(files) {}
+RecordingProcessStarter::RecordingProcessStarter(const FileSystem* files)
+    : m_files(files)
+{
+}
 
 QString RecordingProcessStarter::currentDirectory() const
 {
@@ -29,8 +32,8 @@ int RecordingProcessStarter::startProgram(const QString& program, const QString&
 int RecordingProcessStarter::startHostProgram(const QString& hostProgram, const QStringList& arguments,
                                               const QString& folder)
 {
-    m_calls.push_back({hostProgram + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')), 0, folder,
-                       currentDirectory(), hostProgram, arguments});
+    m_calls.push_back({hostProgram + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')), 0, folder, currentDirectory(),
+                       hostProgram, arguments});
     return m_result;
 }
 

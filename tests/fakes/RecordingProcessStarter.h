@@ -32,8 +32,7 @@ public:
     explicit RecordingProcessStarter(const FileSystem* files = nullptr);
 
     int start(const QString& commandLine, const QString& folder, int showFlag) override;
-    int startProgram(const QString& program, const QString& arguments, const QString& folder,
-                     int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, const QString& folder, int showFlag) override;
     int startHostProgram(const QString& hostProgram, const QStringList& arguments, const QString& folder) override;
 
     void setResult(int result) { m_result = result; }

@@ -61,9 +61,9 @@ TEST(QuakeEngineTest, TheFirstEngineOfTheListIsChosenFromThePathAndTheFlatpaks)
     program("bin/vkquake");
     program("bin/fteqw");
     program("bin/quakespasm", false);           // not executable
-    program("user/io.github.Example.IronWail");  // a Flatpak of the user's
+    program("user/io.github.Example.IronWail"); // a Flatpak of the user's
     program("system/org.example.darkplaces");
-    program("system/org.example.quakespasm.Data", true);  // the name is not the ID's end
+    program("system/org.example.quakespasm.Data", true); // the name is not the ID's end
     const struct {
         QStringList path;
         QStringList flatpak;
@@ -76,7 +76,7 @@ TEST(QuakeEngineTest, TheFirstEngineOfTheListIsChosenFromThePathAndTheFlatpaks)
         {{root + "/none"}, {}, nullptr, nullptr},
     };
     const QString saved = QDir::currentPath();
-    QDir::setCurrent(root);  // a relative entry of PATH would find bin/ here
+    QDir::setCurrent(root); // a relative entry of PATH would find bin/ here
     for (const auto& row : rows) {
         SCOPED_TRACE(row.engine ? row.engine : "none");
         const std::optional<QuakeEngine> engine = QuakeEngine::find(HostInstalledPrograms({row.path, row.flatpak}));
@@ -129,7 +129,10 @@ protected:
         return screen;
     }
 
-    void install(const QString& title) { world->memorySettings.sections[title] = {{"LevelFileName", title.toLower() + "1"}}; }
+    void install(const QString& title)
+    {
+        world->memorySettings.sections[title] = {{"LevelFileName", title.toLower() + "1"}};
+    }
 
     static QStringList titles(const LevelList* list)
     {
@@ -301,8 +304,7 @@ TEST_F(RunScreenTest, WithNoEngineTheStatusLineNamesThePackageThatWouldHelp)
     EXPECT_TRUE(processes->calls().empty());
     EXPECT_EQ(screen->lStatus()->text(), QuakeEngine::NoneInstalled);
     EXPECT_TRUE(QuakeEngine::NoneInstalled.contains("quakespasm"));
-    EXPECT_LE(screen->lStatus()->fontMetrics().horizontalAdvance(screen->lStatus()->text()),
-              screen->lStatus()->width())
+    EXPECT_LE(screen->lStatus()->fontMetrics().horizontalAdvance(screen->lStatus()->text()), screen->lStatus()->width())
         << "the whole text shows";
     EXPECT_EQ(screen->ProgressBar1()->value(), 0);
     EXPECT_TRUE(world->log.only("cue ").isEmpty()) << "nothing runs, so no gun is cocked";
@@ -389,8 +391,8 @@ TEST_F(RunScreenTest, AMapNameThatWouldSayMoreIsNeverGivenToTheGame)
     const QString before = world->files->currentDirectory();
     // A record edited by hand: the game would read further arguments and
     // console commands out of it.
-    for (const QString& mapName : {QStringLiteral("alpha1 +exec evil.cfg"), QStringLiteral("alpha1;quit"),
-                                   QStringLiteral("-dedicated")}) {
+    for (const QString& mapName :
+         {QStringLiteral("alpha1 +exec evil.cfg"), QStringLiteral("alpha1;quit"), QStringLiteral("-dedicated")}) {
         SCOPED_TRACE(mapName.toStdString());
         errors.messages.clear();
         world->memorySettings.sections["Alpha"]["LevelFileName"] = mapName;

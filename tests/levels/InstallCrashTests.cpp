@@ -34,17 +34,27 @@ QByteArray pattern(int size, int seed)
 
 SampleLevel crashLevel()
 {
-    return {"Cinder Keep", "cinder", "100", "umbx3",
+    return {"Cinder Keep",
+            "cinder",
+            "100",
+            "umbx3",
             // The map is larger than what one call of the copy moves, so
             // that kills land in the middle of its data.
-            {{"umbx3.bsp", pattern(3000000, 1)}, {"umbx3.lit", pattern(90000, 2)}, {"sounds/lava.wav", pattern(70000, 3)},
-             {"readme.txt", pattern(500, 4)}, {"sounds/drip.wav", pattern(33000, 5)}}};
+            {{"umbx3.bsp", pattern(3000000, 1)},
+             {"umbx3.lit", pattern(90000, 2)},
+             {"sounds/lava.wav", pattern(70000, 3)},
+             {"readme.txt", pattern(500, 4)},
+             {"sounds/drip.wav", pattern(33000, 5)}}};
 }
 
 // Counts the bar's steps and kills its own process at the chosen one.
 class CrashingProgress : public RecordingProgress {
 public:
-    CrashingProgress(EventLog& log, int killAt) : RecordingProgress(log), m_killAt(killAt) {}
+    CrashingProgress(EventLog& log, int killAt)
+        : RecordingProgress(log)
+        , m_killAt(killAt)
+    {
+    }
     void ProgressStep() override
     {
         RecordingProgress::ProgressStep();
@@ -72,7 +82,11 @@ const QList<QPair<QString, QByteArray>> kUsersFiles = {{"umbx3.lit", pattern(500
 // kills also land between a file's replace and its record.
 class WatchedStore : public SettingsStore {
 public:
-    WatchedStore(SettingsStore& inner, std::function<void()> before) : m_inner(inner), m_before(std::move(before)) {}
+    WatchedStore(SettingsStore& inner, std::function<void()> before)
+        : m_inner(inner)
+        , m_before(std::move(before))
+    {
+    }
     QString ReadSetting(const QString& section, const QString& name, const QString& fallback) override
     {
         return m_inner.ReadSetting(section, name, fallback);
@@ -144,8 +158,9 @@ protected:
             environment.insert(it.key(), it.value());
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {"--gtest_filter=InstallCrashChild.DISABLED_InstallsUntilKilled", "--gtest_also_run_disabled_tests"});
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {"--gtest_filter=InstallCrashChild.DISABLED_InstallsUntilKilled", "--gtest_also_run_disabled_tests"});
         EXPECT_TRUE(child.waitForFinished(30000));
         return child.exitStatus() == QProcess::CrashExit;
     }

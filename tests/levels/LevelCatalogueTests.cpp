@@ -61,7 +61,9 @@ TEST(ParseCatalogue, SplitsValues)
         {"a, \t", {"a", ""}},
         {",a", {"", "a"}},
         {"a b", {"a", "b"}},
-        {"  a  ,\t b\x01" "c  ", {"a", "b", "c"}},
+        {"  a  ,\t b\x01"
+         "c  ",
+         {"a", "b", "c"}},
         {"a\nb", {"a", "b"}},
         {"\"say \"\"hi\"\"\",x", {"say \"hi\"", "x"}},
         {"\"a\"b,c", {"a", "b", "c"}},
@@ -92,8 +94,14 @@ TEST(ParseCatalogue, SplitsLines)
         {"T\r\nA\r\n\r\nB\r", {"T"}, {{"A"}, {}, {"B"}}},
         {"T\r\r\nA", {"T"}, {{}, {"A"}}},
         {"T\nA\nB\n", {"T", "A", "B"}, {}},
-        {"T\r\nA\r\n\x1a" "B\r\n", {"T"}, {{"A"}}},
-        {"T\r\nA\x1a" "B\r\n", {"T"}, {{"A"}}},
+        {"T\r\nA\r\n\x1a"
+         "B\r\n",
+         {"T"},
+         {{"A"}}},
+        {"T\r\nA\x1a"
+         "B\r\n",
+         {"T"},
+         {{"A"}}},
         {"\x1aT\r\nA", {}, {}},
         {"", {}, {}},
         {"\r\n\r\n", {}, {{}}},
@@ -204,11 +212,12 @@ TEST_F(CatalogueFixture, SortsTitlesByInstalledState)
 
 TEST_F(CatalogueFixture, GathersLevelDetails)
 {
-    open(kHeader + "\"Iron Keep\",Keep,ikauth,ikdesc,800,ikeep\r\n"
-                   "Plain,Plain,,,1,plain\r\n"
-                   "\"Iron Keep\",Second,,,2,second\r\n"
-                   "Lost,lost,nobody,gone,3,lost\r\n"
-                   "Half,half,ikauth,gone,4,half\r\n");
+    open(kHeader
+         + "\"Iron Keep\",Keep,ikauth,ikdesc,800,ikeep\r\n"
+           "Plain,Plain,,,1,plain\r\n"
+           "\"Iron Keep\",Second,,,2,second\r\n"
+           "Lost,lost,nobody,gone,3,lost\r\n"
+           "Half,half,ikauth,gone,4,half\r\n");
     put("levels/desc/ikauth.txt", "By Mira\r\nmira@example.org\r\n");
     put("levels/desc/ikdesc.txt", "Line one\rLine \xe9two\r\n\r\n");
     const struct {
@@ -218,8 +227,8 @@ TEST_F(CatalogueFixture, GathersLevelDetails)
         QString description;
         int cursor;
     } rows[] = {
-        {"Iron Keep", "d:\\levels\\keep", "By Mira\nmira@example.org",
-         QString::fromLatin1("Line one\nLine \xe9two\n"), 0},
+        {"Iron Keep", "d:\\levels\\keep", "By Mira\nmira@example.org", QString::fromLatin1("Line one\nLine \xe9two\n"),
+         0},
         {"Plain", "d:\\levels\\plain", "Anonymous", "No description available.", 1},
         {"iron keep", "d:\\levels\\", "Anonymous", "No description available.", 5},
     };

@@ -24,14 +24,18 @@ QByteArray bytes(int size, char seed)
 // What a record notes of a file: its size and modification time.
 QString stampOf(const QString& hostPath)
 {
-    struct stat st {};
+    struct stat st { };
     if (::lstat(QFile::encodeName(hostPath).constData(), &st) != 0)
         return QString();
     return QStringLiteral("%1 %2").arg(st.st_size).arg(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
 }
 
-const SampleLevel kFoundry{"Rust Foundry", "foundry", "5000", "umbx1",
-                         {{"umbx1.bsp", bytes(70000, 'a')}, {"umbx1.lit", bytes(3000, 'b')}, {"readme.txt", "Hello\r\n"}}};
+const SampleLevel kFoundry{
+    "Rust Foundry",
+    "foundry",
+    "5000",
+    "umbx1",
+    {{"umbx1.bsp", bytes(70000, 'a')}, {"umbx1.lit", bytes(3000, 'b')}, {"readme.txt", "Hello\r\n"}}};
 
 class LevelInstallerTest : public ::testing::Test {
 protected:
@@ -41,7 +45,8 @@ protected:
         world = std::make_unique<LevelWorld>(root.path());
         // Directories list their entries in name order in these tests.
         world->files->reorderEntries = [](std::vector<DirEntry>& entries) {
-            std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+            std::sort(entries.begin(), entries.end(),
+                      [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
         };
     }
 
@@ -63,10 +68,7 @@ protected:
         return QString();
     }
 
-    QMap<QString, QString> record(const QString& title)
-    {
-        return world->memorySettings.sections.value(title);
-    }
+    QMap<QString, QString> record(const QString& title) { return world->memorySettings.sections.value(title); }
 
     QTemporaryDir root;
     std::unique_ptr<LevelWorld> world;
@@ -80,21 +82,22 @@ TEST_F(LevelInstallerTest, InstallsTheLevelsFilesAndRecordsEachOneThenTheMapName
         EXPECT_EQ(LevelWorld::contentOf(world->mapsPath(name)), content) << name.toStdString();
     // Each file's size and time come with it, under names no older copy
     // reads, and before it: a stamp never names a file of its own.
-    EXPECT_EQ(record("Rust Foundry"), (QMap<QString, QString>{{"File1", "c:\\quake\\Umbraxis\\maps\\readme.txt"},
-                                                             {"File2", "c:\\quake\\Umbraxis\\maps\\umbx1.bsp"},
-                                                             {"File3", "c:\\quake\\Umbraxis\\maps\\umbx1.lit"},
-                                                             {"Stamp1", stampOf(world->mapsPath("readme.txt"))},
-                                                             {"Stamp2", stampOf(world->mapsPath("umbx1.bsp"))},
-                                                             {"Stamp3", stampOf(world->mapsPath("umbx1.lit"))},
-                                                             {"LevelFileName", "umbx1"}}));
+    EXPECT_EQ(record("Rust Foundry"),
+              (QMap<QString, QString>{{"File1", "c:\\quake\\Umbraxis\\maps\\readme.txt"},
+                                      {"File2", "c:\\quake\\Umbraxis\\maps\\umbx1.bsp"},
+                                      {"File3", "c:\\quake\\Umbraxis\\maps\\umbx1.lit"},
+                                      {"Stamp1", stampOf(world->mapsPath("readme.txt"))},
+                                      {"Stamp2", stampOf(world->mapsPath("umbx1.bsp"))},
+                                      {"Stamp3", stampOf(world->mapsPath("umbx1.lit"))},
+                                      {"LevelFileName", "umbx1"}}));
     EXPECT_EQ(world->memorySettings.log.filter("write Rust Foundry/").mid(0, 2),
               (QStringList{"write Rust Foundry/Stamp1=" + record("Rust Foundry")["Stamp1"],
                            "write Rust Foundry/File1=c:\\quake\\Umbraxis\\maps\\readme.txt"}));
     EXPECT_TRUE(world->memorySettings.log.last().contains("LevelFileName")) << "the map name comes last";
     // Cues and status texts in the order the user meets them.
     EXPECT_EQ(world->log.only("cue "), (QStringList{"guncock.wav", "dsight.wav", "bounce.wav"}));
-    EXPECT_EQ(world->log.only("status "), (QStringList{"Searching for Quake", "", "Installing level",
-                                                        "Installing Rust Foundry", ""}));
+    EXPECT_EQ(world->log.only("status "),
+              (QStringList{"Searching for Quake", "", "Installing level", "Installing Rust Foundry", ""}));
     EXPECT_EQ(world->progress.position(), 0);
     ASSERT_EQ(world->shown.size(), 1);
     EXPECT_EQ(world->shown.first().directory, "d:\\levels\\foundry");
@@ -184,7 +187,7 @@ TEST_F(LevelInstallerTest, AFailingRecordTakesTheInstallationBackToo)
 {
     world->addLevel(kFoundry);
     world->loadCatalogue();
-    world->memorySettings.writesBeforeFailure = 6;  // QuakeDir, two files with their stamps, Stamp3, then File3 fails
+    world->memorySettings.writesBeforeFailure = 6; // QuakeDir, two files with their stamps, Stamp3, then File3 fails
     EXPECT_EQ(errorOf([&] { world->installer->Install("Rust Foundry"); }), "Failed to set data for 'File3'");
     EXPECT_TRUE(world->mapsFiles().isEmpty());
 }
@@ -237,7 +240,7 @@ TEST_F(LevelInstallerTest, AKnownQuakeDirectoryIsTakenWithoutASearch)
     EXPECT_FALSE(world->log.only("status ").contains("Searching for Quake"));
 }
 
-class LevelRemovalTest : public LevelInstallerTest {};
+class LevelRemovalTest : public LevelInstallerTest { };
 
 TEST_F(LevelRemovalTest, RemovesTheRecordedFilesAndTheRecordButNoFolder)
 {
@@ -311,7 +314,10 @@ TEST_F(LevelRemovalTest, QuakeNotFoundRemovesNothing)
 }
 
 // Two levels that bring a file of the same name (spelt differently).
-const SampleLevel kVaults{"The Ember Vaults", "vaults", "5000", "umbx2",
+const SampleLevel kVaults{"The Ember Vaults",
+                          "vaults",
+                          "5000",
+                          "umbx2",
                           {{"umbx2.bsp", bytes(9000, 'v')}, {"README.TXT", "Vaults notes\r\n"}}};
 
 TEST_F(LevelRemovalTest, ASharedFileStaysUntilTheLastLevelThatNamesItIsRemoved)
@@ -334,13 +340,15 @@ TEST_F(LevelRemovalTest, ASharedFileStaysUntilTheLastLevelThatNamesItIsRemoved)
         const QString second = firstInstalledFirst ? kVaults.title : kFoundry.title;
         world->installer->UnInstall(first);
         EXPECT_EQ(LevelWorld::contentOf(world->mapsPath("readme.txt")), "Vaults notes\r\n");
-        EXPECT_EQ(world->mapsFiles(), (QStringList{"readme.txt", firstInstalledFirst ? "umbx2.bsp" : "umbx1.bsp"}
-                                       + (firstInstalledFirst ? QStringList() : QStringList{"umbx1.lit"})));
+        EXPECT_EQ(world->mapsFiles(),
+                  (QStringList{"readme.txt", firstInstalledFirst ? "umbx2.bsp" : "umbx1.bsp"}
+                   + (firstInstalledFirst ? QStringList() : QStringList{"umbx1.lit"})));
         EXPECT_EQ(world->progress.status(), "");
         world->installer->UnInstall(second);
         EXPECT_TRUE(world->mapsFiles().isEmpty()) << world->mapsFiles().join(' ').toStdString();
         EXPECT_EQ(world->progress.status(), "") << "the shared file was not taken for a changed one";
-        EXPECT_TRUE(world->memorySettings.sections.isEmpty() || world->memorySettings.sections.keys() == QStringList{"Main"});
+        EXPECT_TRUE(world->memorySettings.sections.isEmpty()
+                    || world->memorySettings.sections.keys() == QStringList{"Main"});
     }
 }
 

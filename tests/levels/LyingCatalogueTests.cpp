@@ -17,10 +17,10 @@ TEST(LyingCatalogueTest, NamesThatLeadOutAndMapNamesThatSayMore)
         const char* name;
         bool inside;
     } names[] = {
-        {"keep", true},          {"keep\\sub", true},       {"keep/sub", true},     {"keep\\.", true},
-        {"a..b", true},          {"...", true},             {"", true},             {"..", false},
-        {"..\\..\\", false},     {"keep\\..\\..\\x", false}, {"keep/../x", false},  {"\\etc", false},
-        {"/etc", false},         {"c:\\quake", false},      {"c:quake", false},     {"D:", false},
+        {"keep", true},       {"keep\\sub", true}, {"keep/sub", true}, {"keep\\.", true},    {"a..b", true},
+        {"...", true},        {"", true},          {"..", false},      {"..\\..\\", false},  {"keep\\..\\..\\x", false},
+        {"keep/../x", false}, {"\\etc", false},    {"/etc", false},    {"c:\\quake", false}, {"c:quake", false},
+        {"D:", false},
     };
     for (const auto& row : names) {
         SCOPED_TRACE(row.name);
@@ -31,10 +31,21 @@ TEST(LyingCatalogueTest, NamesThatLeadOutAndMapNamesThatSayMore)
         const char* name;
         bool plain;
     } maps[] = {
-        {"umbx1", true},          {"e1m1", true},          {"dm_3-b.v2", true},       {"", true},
-        {"e1m1 +exec x.cfg", false}, {"e1m1;quit", false}, {"-dedicated", false},     {"+connect", false},
-        {"\"e1m1\"", false},     {"e1m1\nquit", false},   {"$(touch x)", false},     {"..\\x", false},
-        {"a/b", false},          {".hidden", false},      {"caf\u00e9", false},
+        {"umbx1", true},
+        {"e1m1", true},
+        {"dm_3-b.v2", true},
+        {"", true},
+        {"e1m1 +exec x.cfg", false},
+        {"e1m1;quit", false},
+        {"-dedicated", false},
+        {"+connect", false},
+        {"\"e1m1\"", false},
+        {"e1m1\nquit", false},
+        {"$(touch x)", false},
+        {"..\\x", false},
+        {"a/b", false},
+        {".hidden", false},
+        {"caf\u00e9", false},
     };
     for (const auto& row : maps) {
         SCOPED_TRACE(row.name);
@@ -59,8 +70,10 @@ protected:
     // Loads a catalogue of one record.
     void catalogue(const QByteArray& directory, const QByteArray& mapName, const QByteArray& author = "ka")
     {
-        LevelWorld::write(world->cdPath("levels.csv"), "Title,Directory,AuthorFile,DescFile,DirSize,LevelName\r\n"
-                                                       "Liar," + directory + "," + author + ",,10," + mapName + "\r\n");
+        LevelWorld::write(world->cdPath("levels.csv"),
+                          "Title,Directory,AuthorFile,DescFile,DirSize,LevelName\r\n"
+                          "Liar,"
+                              + directory + "," + author + ",,10," + mapName + "\r\n");
         world->shelf.UnloadCatalogue();
         world->shelf.CatalogueName.clear();
         world->shelf.readWorkingDir(*world->files);
@@ -83,7 +96,8 @@ protected:
 
 TEST_F(LyingInstallTest, AFolderOutsideTheLevelsFolderIsRefusedBeforeAnythingIsCopied)
 {
-    for (const char* directory : {"..\\outside", "..\\..\\beside", "keep\\..\\..\\outside", "\\outside", "d:\\outside"}) {
+    for (const char* directory :
+         {"..\\outside", "..\\..\\beside", "keep\\..\\..\\outside", "\\outside", "d:\\outside"}) {
         SCOPED_TRACE(directory);
         catalogue(directory, "umbx1");
         EXPECT_EQ(installError(),

@@ -1,9 +1,9 @@
 #include "fakes/LevelWorld.h"
 
-#include "shell/LevelList.h"
 #include "levels/TfInstall.h"
 #include "platform/AppError.h"
 #include "shell/ImageButton.h"
+#include "shell/LevelList.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -57,9 +57,9 @@ protected:
             world->addLevel(sample);
         QByteArray csv = "Title,Directory,AuthorFile,DescFile,DirSize,LevelName\r\n";
         for (const SampleLevel& sample : levels)
-            csv += '"' + sample.title.toLatin1() + "\"," + sample.directory.toLatin1() + ',' + sample.directory.toLatin1()
-                + "a," + sample.directory.toLatin1() + "d," + sample.dirSize.toLatin1() + ',' + sample.levelName.toLatin1()
-                + "\r\n";
+            csv += '"' + sample.title.toLatin1() + "\"," + sample.directory.toLatin1() + ','
+                + sample.directory.toLatin1() + "a," + sample.directory.toLatin1() + "d," + sample.dirSize.toLatin1()
+                + ',' + sample.levelName.toLatin1() + "\r\n";
         LevelWorld::write(world->cdPath("levels.csv"), csv);
     }
 
@@ -162,8 +162,10 @@ TEST_F(TfInstallTest, ControlsSitWhereTheScreenNeedsThem)
         int number;
         QRect place;
         const char* hint;
-    } buttons[] = {{1, {152, 128, 27, 27}, "Install Selected Level(s)"}, {2, {152, 168, 27, 27}, "Install All Levels"},
-                   {3, {152, 208, 27, 27}, "Uninstall Selected Level(s)"}, {7, {152, 248, 27, 27}, "Uninstall All Levels"}};
+    } buttons[] = {{1, {152, 128, 27, 27}, "Install Selected Level(s)"},
+                   {2, {152, 168, 27, 27}, "Install All Levels"},
+                   {3, {152, 208, 27, 27}, "Uninstall Selected Level(s)"},
+                   {7, {152, 248, 27, 27}, "Uninstall All Levels"}};
     for (const auto& button : buttons) {
         SCOPED_TRACE(button.number);
         EXPECT_EQ(screen->image(button.number)->geometry(), button.place);
@@ -177,9 +179,12 @@ TEST_F(TfInstallTest, ControlsSitWhereTheScreenNeedsThem)
         const char* text;
         QColor colour;
         int pixels;
-    } labels[] = {{"Label4", "Available Levels", Qt::yellow, 13}, {"Label5", "Installed Levels", Qt::yellow, 13},
-                  {"Label2", "Author", Qt::yellow, 11}, {"Label3", "Description", Qt::yellow, 11},
-                  {"Label1", "Directory on CD-ROM", Qt::yellow, 11}, {"Label6", "Status:", Qt::cyan, 14}};
+    } labels[] = {{"Label4", "Available Levels", Qt::yellow, 13},
+                  {"Label5", "Installed Levels", Qt::yellow, 13},
+                  {"Label2", "Author", Qt::yellow, 11},
+                  {"Label3", "Description", Qt::yellow, 11},
+                  {"Label1", "Directory on CD-ROM", Qt::yellow, 11},
+                  {"Label6", "Status:", Qt::cyan, 14}};
     for (const auto& row : labels) {
         SCOPED_TRACE(row.name);
         const auto* label = screen->findChild<QLabel*>(row.name);
@@ -224,9 +229,10 @@ TEST_F(TfInstallTest, InstallsTheSelectedLevelsInAlphabeticalOrder)
     EXPECT_EQ(titles(screen->lbAvailable), QStringList{"Umbral Gate"});
     // The status line was painted at every step, the entry already in the
     // installed list while its installation ran.
-    EXPECT_EQ(painted.seen, (QStringList{"Searching for Quake", "", "Installing level", "Installing Ashen Cistern", "",
-                                         "Installing level", "Installing Cinder Keep", "", "Installing level",
-                                         "Installing Rust Foundry", ""}));
+    EXPECT_EQ(
+        painted.seen,
+        (QStringList{"Searching for Quake", "", "Installing level", "Installing Ashen Cistern", "", "Installing level",
+                     "Installing Cinder Keep", "", "Installing level", "Installing Rust Foundry", ""}));
     // One installation's cues, after the click's own.
     const QStringList cues = world->log.only("cue ");
     EXPECT_EQ(cues.mid(0, 5), (QStringList{"guncock.wav", "guncock.wav", "dsight.wav", "bounce.wav", "guncock.wav"}));

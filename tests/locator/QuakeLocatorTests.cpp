@@ -142,8 +142,8 @@ TEST_F(QuakeLocatorTest, TheWalkIsDepthFirstInTheReverseOfTheListingOrder)
         make(folder);
     QString directory;
     search(directory);
-    EXPECT_EQ(files->listed, (QStringList{"c:\\", "c:\\c\\", "c:\\c\\z\\", "c:\\b\\", "c:\\a\\", "c:\\a\\y\\",
-                                          "c:\\a\\x\\"}));
+    EXPECT_EQ(files->listed,
+              (QStringList{"c:\\", "c:\\c\\", "c:\\c\\z\\", "c:\\b\\", "c:\\a\\", "c:\\a\\y\\", "c:\\a\\x\\"}));
 }
 
 TEST_F(QuakeLocatorTest, FindsQuakeWithId1AndRemembersIt)
@@ -232,7 +232,7 @@ TEST_F(QuakeLocatorTest, GameDataAnEngineStartsIsFoundInTheWalkOrderBesideQuakeE
     // Listings are in name order and taken from the back: z before a.
     const struct {
         const char* name;
-        QStringList tree;  // "exe:" a quake.exe folder, "data:" id1/pak0.pak, "ro:" read-only game data
+        QStringList tree; // "exe:" a quake.exe folder, "data:" id1/pak0.pak, "ro:" read-only game data
         const char* found;
     } rows[] = {
         {"store spelling", {"data:c/Steam/Quake/Id1/PAK0.PAK"}, "c:\\Steam\\Quake\\"},
@@ -302,9 +302,9 @@ protected:
         home = root.path() + "/home/me";
         make("home/me/.local/share/Steam/steamapps/common/Half-Life/hl.exe");
         const QByteArray vdf = "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + QFile::encodeName(home)
-                               + "/.local/share/Steam\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"70\"\t\"1\"\n\t\t}\n\t}\n"
-                                 "\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + QFile::encodeName(root.path())
-                               + "/games/SteamLibrary\"\n\t}\n}\n";
+            + "/.local/share/Steam\"\n\t\t\"apps\"\n\t\t{\n\t\t\t\"70\"\t\"1\"\n\t\t}\n\t}\n"
+              "\t\"1\"\n\t{\n\t\t\"path\"\t\t\""
+            + QFile::encodeName(root.path()) + "/games/SteamLibrary\"\n\t}\n}\n";
         write("home/me/.local/share/Steam/steamapps/libraryfolders.vdf", vdf);
         makeGameData("games/SteamLibrary/steamapps/common/Quake", "Id1", "PAK0.PAK");
         // Found later in the order of places.
@@ -322,8 +322,8 @@ TEST_F(QuakePlacesTest, SteamLibrariesAreTriedBeforeAnyDriveIsWalked)
     files = std::make_unique<FailingFileSystem>(DriveMap({{QChar('c'), root.path()}}));
     shell = std::make_unique<RecordingShell>(*player, *files, log);
     HostQuakePlaces places(*files, roots());
-    EXPECT_EQ(places.folders(), (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\",
-                                             "c:\\home\\me\\GOG Games\\Quake\\"}));
+    EXPECT_EQ(places.folders(),
+              (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\", "c:\\home\\me\\GOG Games\\Quake\\"}));
     QString directory;
     progress.quietSteps = true;
     EXPECT_TRUE(search(directory, "Ready", &places));
@@ -340,8 +340,8 @@ TEST_F(QuakePlacesTest, AFifoInPlaceOfSteamsSecondListHoldsNothingUp)
     ASSERT_EQ(::mkfifo(QFile::encodeName(home + "/.local/share/Steam/config/libraryfolders.vdf").constData(), 0600), 0);
     files = std::make_unique<FailingFileSystem>(DriveMap({{QChar('c'), root.path()}}));
     HostQuakePlaces places(*files, roots());
-    EXPECT_EQ(places.folders(), (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\",
-                                             "c:\\home\\me\\GOG Games\\Quake\\"}));
+    EXPECT_EQ(places.folders(),
+              (QStringList{"c:\\games\\SteamLibrary\\steamapps\\common\\Quake\\", "c:\\home\\me\\GOG Games\\Quake\\"}));
 }
 
 TEST_F(QuakePlacesTest, APlaceNoDriveHoldsGetsADriveThatLaterRunsKeep)
@@ -362,7 +362,8 @@ TEST_F(QuakePlacesTest, APlaceNoDriveHoldsGetsADriveThatLaterRunsKeep)
     // directory passes its quick check without a search of the places.
     const DriveMap later = DriveMap::fromFile(config);
     EXPECT_EQ(later.folder(QChar('c')), root.path() + "/c") << "what the user wrote stays";
-    EXPECT_EQ(later.folder(QChar('k')), QFileInfo(root.path() + "/games/SteamLibrary/steamapps/common/Quake").canonicalFilePath());
+    EXPECT_EQ(later.folder(QChar('k')),
+              QFileInfo(root.path() + "/games/SteamLibrary/steamapps/common/Quake").canonicalFilePath());
     EXPECT_TRUE(later.folder(QChar('l')).isEmpty()) << "a place not settled on is not kept";
     files = std::make_unique<FailingFileSystem>(later);
     shell = std::make_unique<RecordingShell>(*player, *files, log);
@@ -430,7 +431,7 @@ TEST_F(QuakeLocatorTest, TalkPlaysWheneverTheDirectoriesLeftAreAMultipleOfTen)
 TEST_F(QuakeLocatorTest, TheKnownDirectoryAnswersAtOnceAndIsRememberedAgain)
 {
     mapDrives("c");
-    make("c/quake/quake.exe");  // no id1: the quick check does not ask
+    make("c/quake/quake.exe"); // no id1: the quick check does not ask
     shell->KnownQuakeDir = "c:\\quake\\";
     QString directory;
     EXPECT_TRUE(search(directory));

@@ -18,8 +18,8 @@ bool privateMounts = false;
 
 int main(int argc, char** argv)
 {
-    umbraxis::testing::privateMounts =
-        ::unshare(CLONE_NEWNS) == 0 && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    umbraxis::testing::privateMounts = ::unshare(CLONE_NEWNS) == 0
+        && ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);

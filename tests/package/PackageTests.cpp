@@ -54,8 +54,8 @@ struct Package {
     Package()
     {
         const QString out = scratch.path() + "/out";
-        const Command made = runCommand("cpack", {"-G", "DEB", "-B", out, "--config", binaryDir() + "/CPackConfig.cmake"},
-                                        600000, binaryDir());
+        const Command made = runCommand(
+            "cpack", {"-G", "DEB", "-B", out, "--config", binaryDir() + "/CPackConfig.cmake"}, 600000, binaryDir());
         const QStringList debs = QDir(out).entryList({"umbraxis_*.deb"}, QDir::Files);
         if (made.code != 0 || debs.size() != 1) {
             failure = "cpack failed: " + made.out;
@@ -137,9 +137,10 @@ TEST_F(PackageTest, HoldsTheProgramItsMenuEntryIconsMetainfoAndManualPage)
     QStringList names;
     for (const QString& item : depends.out.split(',', Qt::SkipEmptyParts))
         names << item.trimmed().section(' ', 0, 0);
-    for (const char* needed : {"libc6", "libqt6core6", "libqt6widgets6", "libqt6multimedia6", "libsndfile1",
-                               "gstreamer1.0-plugins-base", "gstreamer1.0-plugins-good", "gstreamer1.0-plugins-bad", "gstreamer1.0-libav", "gstreamer1.0-pulseaudio",
-                               "fonts-liberation", "qt6-qpa-plugins", "qt6-wayland"}) {
+    for (const char* needed :
+         {"libc6", "libqt6core6", "libqt6widgets6", "libqt6multimedia6", "libsndfile1", "gstreamer1.0-plugins-base",
+          "gstreamer1.0-plugins-good", "gstreamer1.0-plugins-bad", "gstreamer1.0-libav", "gstreamer1.0-pulseaudio",
+          "fonts-liberation", "qt6-qpa-plugins", "qt6-wayland"}) {
         EXPECT_TRUE(names.contains(needed)) << needed << " missing from: " << depends.out.toStdString();
     }
     EXPECT_EQ(runCommand("dpkg-deb", {"--field", package().deb, "Section"}).out.trimmed(), "games");
@@ -160,13 +161,15 @@ TEST_F(PackageTest, TheMenuEntryAndTheMetainfoPassTheirValidatorsAndTheIconsAreD
     QFile xml(metainfo);
     ASSERT_TRUE(xml.open(QIODevice::ReadOnly));
     const QByteArray text = xml.readAll();
-    for (const char* part : {"<screenshot type=\"default\">", "<image", "<description>", "<launchable type=\"desktop-id\">"
-                                                                                         "com.corvantide.Umbraxis.desktop"})
+    for (const char* part : {"<screenshot type=\"default\">", "<image", "<description>",
+                             "<launchable type=\"desktop-id\">"
+                             "com.corvantide.Umbraxis.desktop"})
         EXPECT_TRUE(text.contains(part)) << part;
 
     for (const int size : IconSizes) {
         SCOPED_TRACE(size);
-        const QImage icon(package().path(QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
+        const QImage icon(
+            package().path(QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(AppId)));
         ASSERT_EQ(icon.size(), QSize(size, size));
         ASSERT_TRUE(icon.hasAlphaChannel());
         EXPECT_LT(qAlpha(icon.pixel(0, 0)), 8) << "the corners are rounded off";
@@ -231,8 +234,7 @@ protected:
 
     bool mountTmpfs(const QString& folder, const char* options = "size=64m,mode=755")
     {
-        if (!QDir().mkpath(folder)
-            || ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options) != 0)
+        if (!QDir().mkpath(folder) || ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options) != 0)
             return false;
         mounted << folder;
         return true;
@@ -326,10 +328,13 @@ TEST_F(PackagedProgram, FromTheMenuItFindsTheCdUnderMediaAndInstallsFromIt)
     QThread::msleep(500);
     click(screen, 165, 141);
     QSettings stored(home.path() + "/config/Corvantide/Umbraxis.conf", QSettings::IniFormat);
-    ASSERT_TRUE(waitFor([&] {
-        stored.sync();
-        return stored.contains("Rust Foundry/LevelFileName");
-    }, 15000)) << "the level was not installed";
+    ASSERT_TRUE(waitFor(
+        [&] {
+            stored.sync();
+            return stored.contains("Rust Foundry/LevelFileName");
+        },
+        15000))
+        << "the level was not installed";
 
     int compared = 0;
     const QString level = cd + "/levels/foundry";
@@ -338,7 +343,8 @@ TEST_F(PackagedProgram, FromTheMenuItFindsTheCdUnderMediaAndInstallsFromIt)
         const QString from = it.next();
         QFile source(from);
         QFile copy(home.path() + "/c/quake/Umbraxis/maps/" + QDir(level).relativeFilePath(from));
-        ASSERT_TRUE(source.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly)) << copy.fileName().toStdString();
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly))
+            << copy.fileName().toStdString();
         EXPECT_EQ(copy.readAll(), source.readAll()) << from.toStdString();
         ++compared;
     }
@@ -381,12 +387,15 @@ TEST_F(PackagedProgram, ACdInsertedWhileItAsksIsTaken)
 
     insertCd(userMedia + "/UMBRAXIS CD");
     QStringList menu;
-    ASSERT_TRUE(waitFor([&] {
-        for (const QString& intro : windowsTitled("Umbraxis - intro"))
-            key(intro, "space");
-        menu = windowsWithRole("");
-        return menu.size() == 1 && windowsWithRole("insert-cd").isEmpty();
-    }, 20000)) << "the CD was not taken";
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const QString& intro : windowsTitled("Umbraxis - intro"))
+                key(intro, "space");
+            menu = windowsWithRole("");
+            return menu.size() == 1 && windowsWithRole("insert-cd").isEmpty();
+        },
+        20000))
+        << "the CD was not taken";
     EXPECT_EQ(geometryOf(menu.first()).size(), QSize(640, 480));
     stop(program);
 }

@@ -41,11 +41,13 @@ TEST(CdCandidates, TakesDiscsSticksAndMountsUnderTheDesktopsFoldersInTheTablesOr
         QStringList expected;
     };
     const Row rows[] = {
-        {"the system disk and pseudo file systems", line("/", "/", "ext4", "/dev/sda1") + line("/", "/proc", "proc", "proc")
-                                                        + line("/", "/home", "ext4", "/dev/sda2"),
+        {"the system disk and pseudo file systems",
+         line("/", "/", "ext4", "/dev/sda1") + line("/", "/proc", "proc", "proc")
+             + line("/", "/home", "ext4", "/dev/sda2"),
          {}},
         {"a disc the desktop mounted", line("/", "/media/me/UMBRAXIS", "iso9660", "/dev/sr0"), {"/media/me/UMBRAXIS"}},
-        {"blanks and backslashes escaped", line("/", "/run/media/me/UMBRAXIS\\040CD\\134x", "udf", "/dev/sr0"),
+        {"blanks and backslashes escaped",
+         line("/", "/run/media/me/UMBRAXIS\\040CD\\134x", "udf", "/dev/sr0"),
          {"/run/media/me/UMBRAXIS CD\\x"}},
         {"a disc image mounted anywhere", line("/", "/home/me/iso", "iso9660", "/dev/loop3"), {"/home/me/iso"}},
         {"an optical drive by its device", line("/", "/cdrom", "auto", "/dev/sr1"), {"/cdrom"}},
@@ -68,7 +70,8 @@ TEST(CdCandidates, TakesDiscsSticksAndMountsUnderTheDesktopsFoldersInTheTablesOr
          line("/", "/media/me/STICK", "vfat", "/dev/sdc1") + line("/", "/media/me/UMBRAXIS", "iso9660", "/dev/sr0")
              + line("/", "/media/me/STICK", "tmpfs", "tmpfs") + line("/", "/mnt/iso", "iso9660", "/dev/loop0"),
          {"/media/me/STICK", "/media/me/UMBRAXIS", "/mnt/iso"}},
-        {"short and broken lines", "36 25 8:1 / /media/x rw\n\n- iso9660\n" + line("/", "/media/y", "tmpfs", "tmpfs"),
+        {"short and broken lines",
+         "36 25 8:1 / /media/x rw\n\n- iso9660\n" + line("/", "/media/y", "tmpfs", "tmpfs"),
          {"/media/y"}},
     };
     const TableFinder finder;
@@ -125,9 +128,9 @@ TEST(CdFinder, TakesTheFirstCandidateThatIsACdRoot)
 
     TableFinder finder;
     finder.table = line("/", escaped + "/a\\040stick", "vfat", "/dev/sdb1")
-                   + line("/", escaped + "/gone", "iso9660", "/dev/sr1")
-                   + line("/", escaped + "/UMBRAXIS\\040CD", "iso9660", "/dev/sr0")
-                   + line("/", escaped + "/second", "iso9660", "/dev/loop0");
+        + line("/", escaped + "/gone", "iso9660", "/dev/sr1")
+        + line("/", escaped + "/UMBRAXIS\\040CD", "iso9660", "/dev/sr0")
+        + line("/", escaped + "/second", "iso9660", "/dev/loop0");
     EXPECT_EQ(finder.findMounted(), base + "/UMBRAXIS CD");
 
     // The same folders, none of them where a disc would be: nothing found.

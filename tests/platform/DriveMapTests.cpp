@@ -47,12 +47,9 @@ TEST(DriveMap, MapsProgramPathsToHostAndBack)
     }
 
     const Row fromHost[] = {
-        {"c:\\home\\x", "/home/x"},
-        {"c:\\", "/"},
-        {"d:\\", "/srv/cd"},
-        {"d:\\levels\\One", "/srv/cd//levels/One/"},
-        {"e:\\x", "/srv/cd/inner/x"},
-        {"c:\\srv\\cdrom", "/srv/cdrom"},
+        {"c:\\home\\x", "/home/x"},   {"c:\\", "/"},
+        {"d:\\", "/srv/cd"},          {"d:\\levels\\One", "/srv/cd//levels/One/"},
+        {"e:\\x", "/srv/cd/inner/x"}, {"c:\\srv\\cdrom", "/srv/cdrom"},
         {"", "relative/path"},
     };
     for (const Row& row : fromHost) {
@@ -76,16 +73,17 @@ TEST(DriveMap, ReadsTheDrivesSectionOfItsFile)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString conf = dir.filePath(QStringLiteral("drives.conf"));
-    writeFile(conf, "; the user's drives\n"
-                    "[Other]\n"
-                    "a=/not/this\n"
-                    "[drives]\n"
-                    "C = /mnt/windows\n"
-                    "d=\"/media/cd rom,1\"\n"
-                    "# comment\n"
-                    "ee=/too/long\n"
-                    "f=relative\n"
-                    "g=\n");
+    writeFile(conf,
+              "; the user's drives\n"
+              "[Other]\n"
+              "a=/not/this\n"
+              "[drives]\n"
+              "C = /mnt/windows\n"
+              "d=\"/media/cd rom,1\"\n"
+              "# comment\n"
+              "ee=/too/long\n"
+              "f=relative\n"
+              "g=\n");
     const DriveMap map = DriveMap::fromFile(conf);
     EXPECT_TRUE(map.folder(QLatin1Char('a')).isEmpty());
     EXPECT_EQ(map.folder(QLatin1Char('c')), QStringLiteral("/mnt/windows"));

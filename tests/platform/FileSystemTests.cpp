@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,10 +23,8 @@ protected:
         m_root = QFileInfo(m_temp.path()).canonicalFilePath();
         ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("c")));
         ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("d")));
-        m_files = std::make_unique<HostFileSystem>(
-            DriveMap({{QLatin1Char('c'), host("c")},
-                      {QLatin1Char('d'), host("d")},
-                      {QLatin1Char('e'), host("missing")}}));
+        m_files = std::make_unique<HostFileSystem>(DriveMap(
+            {{QLatin1Char('c'), host("c")}, {QLatin1Char('d'), host("d")}, {QLatin1Char('e'), host("missing")}}));
         m_savedDirectory = QDir::currentPath();
     }
 
@@ -123,8 +121,8 @@ TEST_F(FileSystemTest, ReportsAttributesOfEveryKindOfEntry)
         std::int64_t size;
     };
     const Row rows[] = {
-        {"plain.txt", 0, 5},         {".hidden", faHidden, 1},  {"readonly.txt", faReadOnly, 2},
-        {"Sub", faDirectory, 0},     {"pipe", faSystem, 0},      {"link", 0, 3},
+        {"plain.txt", 0, 5},     {".hidden", faHidden, 1}, {"readonly.txt", faReadOnly, 2},
+        {"Sub", faDirectory, 0}, {"pipe", faSystem, 0},    {"link", 0, 3},
         {"broken", 0, 7},
     };
     const auto found = find(QStringLiteral("c:\\*.*"), faAnyFile);
@@ -349,12 +347,8 @@ TEST_F(FileSystemTest, OpenAndCreateFailWithTheSystemsCode)
         int error;
     };
     const Row rows[] = {
-        {"c:\\missing.txt", false, ENOENT},
-        {"c:\\dir", false, EISDIR},
-        {"c:\\pipe", false, EACCES},
-        {"c:\\nodir\\new.txt", true, ENOENT},
-        {"c:\\dir", true, EISDIR},
-        {"c:\\pipe", true, EACCES},
+        {"c:\\missing.txt", false, ENOENT},   {"c:\\dir", false, EISDIR}, {"c:\\pipe", false, EACCES},
+        {"c:\\nodir\\new.txt", true, ENOENT}, {"c:\\dir", true, EISDIR},  {"c:\\pipe", true, EACCES},
         {"f:\\x.txt", true, ENOENT},
     };
     for (const Row& row : rows) {
@@ -511,13 +505,15 @@ TEST_F(FileSystemTest, AWalkListsEachDirectoryWithTheKindOfEveryEntry)
     std::map<QString, unsigned> kinds;
     for (const WalkEntry& entry : entries)
         kinds[entry.name()] = entry.attributes;
-    EXPECT_EQ(kinds, (std::map<QString, unsigned>{{".cache", faDirectory | faHidden},
-                                                 {"Games", faDirectory},
-                                                 {"loop", 0u},
-                                                 {"pipe", faSystem},
-                                                 {"readme.TXT", 0u}}));
+    EXPECT_EQ(kinds,
+              (std::map<QString, unsigned>{{".cache", faDirectory | faHidden},
+                                           {"Games", faDirectory},
+                                           {"loop", 0u},
+                                           {"pipe", faSystem},
+                                           {"readme.TXT", 0u}}));
     // A subdirectory's program path carries its name as stored.
-    const auto games = std::find_if(entries.begin(), entries.end(), [](const WalkEntry& e) { return e.name() == "Games"; });
+    const auto games = std::find_if(entries.begin(), entries.end(),
+                                    [](const WalkEntry& e) { return e.name() == "Games"; });
     const WalkDirectory child = m_files->walkInto(root, *games);
     EXPECT_EQ(child.path, "c:\\Games\\");
     ASSERT_EQ(m_files->listDirectory(child, entries), 0);

@@ -126,8 +126,8 @@ TEST(IniDocument, AddedLinesReadBackAsTheDocument)
     const struct {
         const char* name;
         const char* file;
-        const char* erase;  // a section erased before the file is written whole
-        const char* first;  // the section first written to
+        const char* erase; // a section erased before the file is written whole
+        const char* first; // the section first written to
     } rows[] = {
         {"empty file", "", nullptr, "Main"},
         {"values of the last section", "[Main]\nVersion=1.0\n", nullptr, "main"},
@@ -137,9 +137,8 @@ TEST(IniDocument, AddedLinesReadBackAsTheDocument)
         {"a nested section's parent left empty", "[Main]\nA=1\n[Level]\nSub\\Deep=1\n", "Level/Sub", "Level"},
     };
     const char* const writes[][3] = {
-        {"Main", "Version", "1.1"}, {"Empty", "File1", "c:\\q\\a"}, {"Empty", "File2", "b"},
-        {"", "Top", "2"},          {"Level", "x", "y"},            {"main", "VERSION", "1.2"},
-        {"Main", "Version", "1.3"},
+        {"Main", "Version", "1.1"}, {"Empty", "File1", "c:\\q\\a"}, {"Empty", "File2", "b"},    {"", "Top", "2"},
+        {"Level", "x", "y"},        {"main", "VERSION", "1.2"},     {"Main", "Version", "1.3"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -154,7 +153,8 @@ TEST(IniDocument, AddedLinesReadBackAsTheDocument)
         for (const auto& write : writes) {
             file += document.set(QString::fromUtf8(write[0]), QString::fromUtf8(write[1]), QString::fromUtf8(write[2]));
             EXPECT_EQ(contentOf(IniDocument::parse(file)), contentOf(document))
-                << "after " << write[0] << " / " << write[1] << " in:\n" << file.constData();
+                << "after " << write[0] << " / " << write[1] << " in:\n"
+                << file.constData();
         }
     }
 }
@@ -167,9 +167,12 @@ TEST(IniDocument, AFileIsWrittenWholeWhenSupersededLinesOutweighItOrItsEndIsCut)
         bool endsWithNewline;
         bool rewrite;
     } rows[] = {
-        {0, 0, true, false},           {64 * 1024, 100 * 1024, true, false},
-        {64 * 1024 + 1, 100 * 1024, true, true}, {100 * 1024, 250 * 1024, true, false},
-        {100 * 1024, 200 * 1024, true, false}, {100 * 1024, 199 * 1024, true, true},
+        {0, 0, true, false},
+        {64 * 1024, 100 * 1024, true, false},
+        {64 * 1024 + 1, 100 * 1024, true, true},
+        {100 * 1024, 250 * 1024, true, false},
+        {100 * 1024, 200 * 1024, true, false},
+        {100 * 1024, 199 * 1024, true, true},
         {10, 1000, false, true},
     };
     for (const auto& row : rows) {

@@ -51,8 +51,13 @@ TEST(InstanceGuard, ALaterCopyPassesOnThePlainActivationTokenItWasStartedWith)
         QString token;
         bool passed;
     } rows[] = {
-        {"umbraxis_TIME123-4.5:x", true}, {QString(512, 'a'), true}, {"", false},    {QString(513, 'a'), false},
-        {"two words", false},              {"tab\there", false},        {"caf\u00e9", false},
+        {"umbraxis_TIME123-4.5:x", true},
+        {QString(512, 'a'), true},
+        {"", false},
+        {QString(513, 'a'), false},
+        {"two words", false},
+        {"tab\there", false},
+        {"caf\u00e9", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.token.left(20).toStdString());

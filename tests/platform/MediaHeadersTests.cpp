@@ -15,7 +15,7 @@ using namespace umbraxis::testing;
 struct HeaderRow {
     const char* name;
     QByteArray bytes;
-    qint64 lengthMs;  // -1: the file must be refused
+    qint64 lengthMs; // -1: the file must be refused
     const char* formatOrError;
 };
 
@@ -75,25 +75,28 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
 {
     const QByteArray pcmFmt = waveFormat(1, 1, 8000, 2, 16);
     QByteArray truncated = wave(pcmFmt, chunk("data", QByteArray(8000, '\0'), 16000));
-    truncated.chop(1000);  // 7000 bytes of a declared 16000 remain
+    truncated.chop(1000); // 7000 bytes of a declared 16000 remain
     const HeaderRow rows[] = {
         {"16-bit mono", pcmWave(1, 22050, 16, 11025), 500, "PCM"},
         {"8-bit stereo", pcmWave(2, 11025, 8, 5512), 500, "PCM"},
         {"8-bit mono", pcmWave(1, 8000, 8, 2000), 250, "PCM"},
         {"16-bit stereo", pcmWave(2, 44100, 16, 44100), 1000, "PCM"},
         {"odd unknown chunks are skipped with their pad byte",
-         riff("WAVE", chunk("LIST", QByteArray("INFOabc")) + chunk("fmt ", pcmFmt) + chunk("junk", QByteArray(3, 'j'))
-                          + chunk("data", QByteArray(4000, '\0'))),
+         riff("WAVE",
+              chunk("LIST", QByteArray("INFOabc")) + chunk("fmt ", pcmFmt) + chunk("junk", QByteArray(3, 'j'))
+                  + chunk("data", QByteArray(4000, '\0'))),
          250, "PCM"},
         {"data before fmt", riff("WAVE", chunk("data", QByteArray(800, '\0')) + chunk("fmt ", pcmFmt)), 50, "PCM"},
-        {"a fact chunk does not change PCM", wave(pcmFmt, chunk("fact", le32(1)) + chunk("data", QByteArray(1600, '\0'))),
-         100, "PCM"},
+        {"a fact chunk does not change PCM",
+         wave(pcmFmt, chunk("fact", le32(1)) + chunk("data", QByteArray(1600, '\0'))), 100, "PCM"},
         {"data running past the end of the file", truncated, 438, "PCM"},
-        {"stale RIFF size", [&] {
+        {"stale RIFF size",
+         [&] {
              QByteArray bytes = pcmWave(1, 8000, 8, 800);
              bytes.replace(4, 4, le32(4));
              return bytes;
-         }(), 100, "PCM"},
+         }(),
+         100, "PCM"},
         {"IMA ADPCM: the fact count wins",
          wave(imaFormat(1, 8000, 256, 505), chunk("fact", le32(4000)) + chunk("data", QByteArray(8 * 256, '\0'))), 500,
          "IMA ADPCM"},
@@ -111,15 +114,16 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
          }(),
          126, "IMA ADPCM"},
         {"IMA ADPCM whose fact count lies: no more samples than the blocks hold",
-         wave(imaFormat(1, 8000, 256, 505), chunk("fact", le32(0xffffffffu)) + chunk("data", QByteArray(2 * 256, '\0'))),
+         wave(imaFormat(1, 8000, 256, 505),
+              chunk("fact", le32(0xffffffffu)) + chunk("data", QByteArray(2 * 256, '\0'))),
          126, "IMA ADPCM"},
         {"MS ADPCM: the fact count wins",
          wave(msAdpcmFormat(1, 11025, 256), chunk("fact", le32(11025)) + chunk("data", QByteArray(23 * 256, '\0'))),
          1000, "MS ADPCM"},
         {"MS ADPCM without fact: whole blocks of 500 samples",
          wave(msAdpcmFormat(1, 8000, 256), chunk("data", QByteArray(8 * 256, '\0'))), 500, "MS ADPCM"},
-        {"MS ADPCM stereo without fact",
-         wave(msAdpcmFormat(2, 8000, 512), chunk("data", QByteArray(16 * 512, '\0'))), 1000, "MS ADPCM"},
+        {"MS ADPCM stereo without fact", wave(msAdpcmFormat(2, 8000, 512), chunk("data", QByteArray(16 * 512, '\0'))),
+         1000, "MS ADPCM"},
         {"not RIFF", QByteArray("RIFX\0\0\0\0WAVE", 12) + chunk("fmt ", pcmFmt), -1, kUnrecognised},
         {"an AVI", mjpegAvi(2, 10), -1, kUnrecognised},
         {"empty", QByteArray(), -1, kUnrecognised},
@@ -133,8 +137,8 @@ TEST(MediaHeadersTest, WaveLengthsAndEncodings)
          kSound},
         {"three channels", wave(waveFormat(1, 3, 8000, 6, 16), chunk("data", QByteArray(60, '\0'))), -1, kSound},
         {"MPEG layer 3", wave(waveFormat(0x55, 1, 8000, 1, 0), chunk("data", QByteArray(60, '\0'))), -1, kSound},
-        {"IMA ADPCM block too small", wave(imaFormat(2, 8000, 8, std::nullopt), chunk("data", QByteArray(64, '\0'))), -1,
-         kSound},
+        {"IMA ADPCM block too small", wave(imaFormat(2, 8000, 8, std::nullopt), chunk("data", QByteArray(64, '\0'))),
+         -1, kSound},
     };
     for (const HeaderRow& row : rows)
         check(row, MediaKind::Wave);
@@ -162,7 +166,7 @@ TEST(MediaHeadersTest, AviLengthsAndCodecs)
     timed.microSecPerFrame = 40000;
     timed.totalFrames = 12;
     QByteArray noTiming = aviFile(timed);
-    noTiming.replace(32, 4, le32(0));  // the main header's frame time
+    noTiming.replace(32, 4, le32(0)); // the main header's frame time
     QByteArray audioOnly = avi("MJPG", fourccValue("MJPG"));
     audioOnly.replace(audioOnly.indexOf("vids"), 4, "auds");
     QByteArray junkFirst = avi("MJPG", fourccValue("MJPG"));
@@ -172,7 +176,7 @@ TEST(MediaHeadersTest, AviLengthsAndCodecs)
     lying.totalFrames = 900000;
     lying.frames = {"a", "b", "c"};
     QByteArray lyingStream = aviFile(lying);
-    lyingStream.replace(32, 4, le32(0));  // the main header's frame time
+    lyingStream.replace(32, 4, le32(0)); // the main header's frame time
     AviLayout headerOnly;
     headerOnly.totalFrames = 100;
     headerOnly.headerOnly = true;

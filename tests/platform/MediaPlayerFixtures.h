@@ -60,8 +60,7 @@ inline QByteArray riff(const char* form, const QByteArray& content)
 inline QByteArray waveFormat(quint16 tag, quint16 channels, quint32 rate, quint16 blockAlign, quint16 bits,
                              std::optional<QByteArray> extra = {})
 {
-    QByteArray fmt = le16(tag) + le16(channels) + le32(rate) + le32(rate * blockAlign) + le16(blockAlign)
-        + le16(bits);
+    QByteArray fmt = le16(tag) + le16(channels) + le32(rate) + le32(rate * blockAlign) + le16(blockAlign) + le16(bits);
     if (extra)
         fmt += le16(quint16(extra->size())) + *extra;
     return fmt;
@@ -110,7 +109,7 @@ struct AviLayout {
     int height = 48;
     quint16 bitCount = 24;
     bool withFormat = true;
-    bool intraOnly = true;     // every frame a key frame, as in MJPEG
+    bool intraOnly = true; // every frame a key frame, as in MJPEG
     // The movi chunks' data; none gives `totalFrames` empty chunks (frames
     // that repeat the last picture), unless `headerOnly`.
     QList<QByteArray> frames;
@@ -127,7 +126,8 @@ inline QByteArray aviFile(const AviLayout& layout)
         + le32(0) + le32(0xFFFFFFFF) + le32(0) + le16(0) + le16(0) + le16(quint16(layout.width))
         + le16(quint16(layout.height));
     const QByteArray strf = le32(40) + le32(quint32(layout.width)) + le32(quint32(layout.height)) + le16(1)
-        + le16(layout.bitCount) + le32(layout.compression) + le32(quint32(layout.width * layout.height * 3)) + QByteArray(16, '\0');
+        + le16(layout.bitCount) + le32(layout.compression) + le32(quint32(layout.width * layout.height * 3))
+        + QByteArray(16, '\0');
     QByteArray strl = chunk("strh", strh);
     if (layout.withFormat)
         strl += chunk("strf", strf);

@@ -57,18 +57,19 @@ TEST_F(RecordingMediaPlayerTest, LogsEveryCommandAsALine)
     m_player->play();
     m_player->setDisplayRect(QRect(0, 0, 640, 480));
     m_media.advance(500);
-    EXPECT_EQ(m_media.log(), (QStringList{
-                                 QStringLiteral("close"),
-                                 QStringLiteral("setFileName sounds\\ric3.wav"),
-                                 QStringLiteral("open sounds\\ric3.wav"),
-                                 QStringLiteral("play from 0"),
-                                 QStringLiteral("stop at 120"),
-                                 QStringLiteral("setPosition 40"),
-                                 QStringLiteral("rewind"),
-                                 QStringLiteral("play from 0 notify"),
-                                 QStringLiteral("setDisplayRect 0,0 640x480"),
-                                 QStringLiteral("notify successful"),
-                             }));
+    EXPECT_EQ(m_media.log(),
+              (QStringList{
+                  QStringLiteral("close"),
+                  QStringLiteral("setFileName sounds\\ric3.wav"),
+                  QStringLiteral("open sounds\\ric3.wav"),
+                  QStringLiteral("play from 0"),
+                  QStringLiteral("stop at 120"),
+                  QStringLiteral("setPosition 40"),
+                  QStringLiteral("rewind"),
+                  QStringLiteral("play from 0 notify"),
+                  QStringLiteral("setDisplayRect 0,0 640x480"),
+                  QStringLiteral("notify successful"),
+              }));
 }
 
 TEST_F(RecordingMediaPlayerTest, CommandsWithoutADeviceFailAndAreLogged)
@@ -100,11 +101,8 @@ TEST_F(RecordingMediaPlayerTest, PositionAndModeFollowTheClock)
         qint64 position;
         MediaMode mode;
     } rows[] = {
-        {0, 0, MediaMode::Playing},
-        {100, 100, MediaMode::Playing},
-        {199, 299, MediaMode::Playing},
-        {1, 300, MediaMode::Stopped},
-        {500, 300, MediaMode::Stopped},
+        {0, 0, MediaMode::Playing},   {100, 100, MediaMode::Playing}, {199, 299, MediaMode::Playing},
+        {1, 300, MediaMode::Stopped}, {500, 300, MediaMode::Stopped},
     };
     for (const auto& row : rows) {
         m_media.advance(row.step);
@@ -157,7 +155,7 @@ TEST_F(RecordingMediaPlayerTest, EndOfPlayNotifiesOnceAndOnlyWhenAsked)
     QCoreApplication::processEvents();
     EXPECT_EQ(m_notifications.size(), 1);
 
-    m_player->play();  // notify was for the previous command only
+    m_player->play(); // notify was for the previous command only
     m_media.advance(1000);
     QCoreApplication::processEvents();
     EXPECT_EQ(m_notifications.size(), 1);
@@ -242,7 +240,8 @@ TEST_F(RecordingMediaPlayerTest, AnEndPassedUnnoticedIsSettledByTheNextCommand)
 
 TEST_F(RecordingMediaPlayerTest, FailedOpensCarryTheirTextAndLeaveNoDevice)
 {
-    m_media.failOpen(QStringLiteral("sounds\\bad.wav"), QStringLiteral("The file cannot be played: unrecognised format"));
+    m_media.failOpen(QStringLiteral("sounds\\bad.wav"),
+                     QStringLiteral("The file cannot be played: unrecognised format"));
     m_media.failOpen(QStringLiteral("sounds\\mute.wav"), QString());
     m_media.failOpen(QStringLiteral("sounds\\gone.wav"));
     const struct {
@@ -261,7 +260,8 @@ TEST_F(RecordingMediaPlayerTest, FailedOpensCarryTheirTextAndLeaveNoDevice)
         m_player->setFileName(QString::fromLatin1(row.path));
         EXPECT_EQ(error([this] { m_player->open(); }), QString::fromLatin1(row.error));
         EXPECT_EQ(m_media.log().last(),
-                  QStringLiteral("open ") + QString::fromLatin1(row.path) + QStringLiteral(" failed: ") + QString::fromLatin1(row.error));
+                  QStringLiteral("open ") + QString::fromLatin1(row.path) + QStringLiteral(" failed: ")
+                      + QString::fromLatin1(row.error));
         EXPECT_FALSE(m_player->isOpen());
         EXPECT_EQ(error([this] { m_player->play(); }), QStringLiteral("No MCI device open"));
     }
@@ -337,15 +337,16 @@ TEST_F(RecordingMediaPlayerTest, PlayersShareTheLogAndTheClock)
     music->finish();
     EXPECT_EQ(second->mode(), MediaMode::Stopped);
     EXPECT_EQ(m_media.now(), 5080);
-    EXPECT_EQ(m_media.log(), (QStringList{
-                                 QStringLiteral("cue: setFileName sounds\\guncock.wav"),
-                                 QStringLiteral("cue: open sounds\\guncock.wav"),
-                                 QStringLiteral("cue: play from 0"),
-                                 QStringLiteral("music: setFileName sounds\\military.wav"),
-                                 QStringLiteral("music: open sounds\\military.wav"),
-                                 QStringLiteral("cue: stop at 80"),
-                                 QStringLiteral("music: play from 0"),
-                             }));
+    EXPECT_EQ(m_media.log(),
+              (QStringList{
+                  QStringLiteral("cue: setFileName sounds\\guncock.wav"),
+                  QStringLiteral("cue: open sounds\\guncock.wav"),
+                  QStringLiteral("cue: play from 0"),
+                  QStringLiteral("music: setFileName sounds\\military.wav"),
+                  QStringLiteral("music: open sounds\\military.wav"),
+                  QStringLiteral("cue: stop at 80"),
+                  QStringLiteral("music: play from 0"),
+              }));
 }
 
 } // namespace

@@ -42,9 +42,7 @@ protected:
         m_player = std::make_unique<QtMediaPlayer>([this](const QString& programPath) {
             return m_dir.filePath(QString(programPath).replace(QLatin1Char('\\'), QLatin1Char('/')));
         });
-        m_player->setOnNotify([this] {
-            m_notifications.append(m_player->notifyResult());
-        });
+        m_player->setOnNotify([this] { m_notifications.append(m_player->notifyResult()); });
     }
 
     void write(const QString& programPath, const QByteArray& bytes)
@@ -136,8 +134,7 @@ TEST_F(MediaPlayerTest, StopKeepsThePositionAndPlayGoesOnFromThere)
     EXPECT_GT(m_player->position(), stoppedAt);
     EXPECT_EQ(m_player->mode(), MediaMode::Playing);
     EXPECT_TRUE(QTest::qWaitFor([this] { return m_player->mode() == MediaMode::Stopped; }, 3000));
-    EXPECT_EQ(m_notifications, QList<MediaNotify>{MediaNotify::Aborted})
-        << "notify applies to one command only";
+    EXPECT_EQ(m_notifications, QList<MediaNotify>{MediaNotify::Aborted}) << "notify applies to one command only";
 }
 
 TEST_F(MediaPlayerTest, PlayAtTheEndStartsAgainFromTheBeginning)
@@ -299,11 +296,12 @@ protected:
             return std::nullopt;
         QTemporaryDir frames;
         QProcess process;
-        process.start(launcher, {QStringLiteral("-q"), QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=10"),
-                                 QStringLiteral("!"), QStringLiteral("video/x-raw,width=160,height=120,framerate=20/1"),
-                                 QStringLiteral("!"), QStringLiteral("videoconvert"), QStringLiteral("!"), encoder,
-                                 QStringLiteral("!"), QStringLiteral("multifilesink"),
-                                 QStringLiteral("location=") + frames.filePath(QStringLiteral("%03d.bin"))});
+        process.start(launcher,
+                      {QStringLiteral("-q"), QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=10"),
+                       QStringLiteral("!"), QStringLiteral("video/x-raw,width=160,height=120,framerate=20/1"),
+                       QStringLiteral("!"), QStringLiteral("videoconvert"), QStringLiteral("!"), encoder,
+                       QStringLiteral("!"), QStringLiteral("multifilesink"),
+                       QStringLiteral("location=") + frames.filePath(QStringLiteral("%03d.bin"))});
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
             return std::nullopt;
         AviLayout layout;

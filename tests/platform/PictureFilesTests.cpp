@@ -1,7 +1,7 @@
 #include "cdgen/BmpWriter.h"
 #include "platform/AppError.h"
-#include "platform/files/HostFileSystem.h"
 #include "platform/PictureFiles.h"
+#include "platform/files/HostFileSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -60,11 +60,15 @@ protected:
 TEST_F(PictureFilesTest, ReadsEveryBmpFlavourACdCarries)
 {
     const QImage original = blocks(54, 27);
-    const std::pair<BmpFlavour, const char*> flavours[] = {
-        {BmpFlavour::Indexed1, "1-bit"}, {BmpFlavour::Indexed4, "4-bit"}, {BmpFlavour::Rle4, "RLE4"},
-        {BmpFlavour::Indexed8, "8-bit"}, {BmpFlavour::Rle8, "RLE8"}, {BmpFlavour::Rgb24, "24-bit"},
-        {BmpFlavour::Os2Indexed4, "OS/2 4-bit"}, {BmpFlavour::Os2Indexed8, "OS/2 8-bit"},
-        {BmpFlavour::Os2Rgb24, "OS/2 24-bit"}};
+    const std::pair<BmpFlavour, const char*> flavours[] = {{BmpFlavour::Indexed1, "1-bit"},
+                                                           {BmpFlavour::Indexed4, "4-bit"},
+                                                           {BmpFlavour::Rle4, "RLE4"},
+                                                           {BmpFlavour::Indexed8, "8-bit"},
+                                                           {BmpFlavour::Rle8, "RLE8"},
+                                                           {BmpFlavour::Rgb24, "24-bit"},
+                                                           {BmpFlavour::Os2Indexed4, "OS/2 4-bit"},
+                                                           {BmpFlavour::Os2Indexed8, "OS/2 8-bit"},
+                                                           {BmpFlavour::Os2Rgb24, "OS/2 24-bit"}};
     for (const auto& [flavour, label] : flavours) {
         SCOPED_TRACE(label);
         write("FBFHELP.BMP", encodeBmp(original, flavour));
@@ -75,8 +79,7 @@ TEST_F(PictureFilesTest, ReadsEveryBmpFlavourACdCarries)
         const int bits = bmpBitsPerPixel(flavour);
         const QImage expected = bits <= 8 ? toIndexed(original, bits) : original;
         for (const QPoint at : {QPoint(3, 3), QPoint(50, 3), QPoint(3, 24), QPoint(50, 24)}) {
-            EXPECT_EQ(QColor(image.pixel(at)).name().toStdString(),
-                      QColor(expected.pixel(at)).name().toStdString())
+            EXPECT_EQ(QColor(image.pixel(at)).name().toStdString(), QColor(expected.pixel(at)).name().toStdString())
                 << at.x() << "," << at.y();
         }
     }

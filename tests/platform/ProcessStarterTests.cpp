@@ -21,8 +21,11 @@ QByteArray reportingScript(const QString& output)
 {
     const QByteArray out = QFile::encodeName(output);
     return "#!/bin/sh\n"
-           "printf '%s\\n' \"$PWD\" \"$@\" > '" + out + ".part'\n"
-           "/bin/mv '" + out + ".part' '" + out + "'\n";
+           "printf '%s\\n' \"$PWD\" \"$@\" > '"
+        + out
+        + ".part'\n"
+          "/bin/mv '"
+        + out + ".part' '" + out + "'\n";
 }
 
 class ProcessStarterTest : public ::testing::Test {
@@ -32,8 +35,7 @@ protected:
         ASSERT_TRUE(m_temp.isValid());
         m_root = QFileInfo(m_temp.path()).canonicalFilePath();
         ASSERT_TRUE(QDir(m_root).mkpath(QStringLiteral("c/Game")));
-        m_files = std::make_unique<HostFileSystem>(
-            DriveMap({{QLatin1Char('c'), m_root + QLatin1String("/c")}}));
+        m_files = std::make_unique<HostFileSystem>(DriveMap({{QLatin1Char('c'), m_root + QLatin1String("/c")}}));
         m_starter = std::make_unique<HostProcessStarter>(*m_files);
         m_savedDirectory = QDir::currentPath();
         m_savedPath = qgetenv("PATH");
@@ -107,8 +109,7 @@ TEST_F(ProcessStarterTest, StartsAScriptInTheFolderItIsGivenWithItsArguments)
                                QStringLiteral("c:\\game\\"), 5),
               31);
 
-    EXPECT_EQ(waitForReport(output),
-              QStringList({host("c/Game"), "-game", "umbraxis", "+map", "e1 m1"}));
+    EXPECT_EQ(waitForReport(output), QStringList({host("c/Game"), "-game", "umbraxis", "+map", "e1 m1"}));
     EXPECT_EQ(QDir::currentPath(), m_savedDirectory) << "the program's own folder stays";
 }
 
@@ -168,8 +169,7 @@ TEST_F(ProcessStarterTest, StartsWindowsProgramsThroughWineFromThePath)
     qputenv("PATH", QFile::encodeName(host("empty") + QLatin1Char(':') + host("bin")));
     EXPECT_EQ(m_starter->start(QStringLiteral("c:\\game\\QUAKE.EXE -game umbraxis"), folder, 5),
               HostProcessStarter::Started);
-    EXPECT_EQ(waitForReport(output),
-              QStringList({host("c/Game"), host("c/Game/quake.exe"), "-game", "umbraxis"}));
+    EXPECT_EQ(waitForReport(output), QStringList({host("c/Game"), host("c/Game/quake.exe"), "-game", "umbraxis"}));
 }
 
 TEST(ProcessStarterFake, RecordsEachCallWithItsFolderAndTheCurrentDirectory)
@@ -183,7 +183,8 @@ TEST(ProcessStarterFake, RecordsEachCallWithItsFolderAndTheCurrentDirectory)
 
     RecordingProcessStarter starter(&files);
     ASSERT_TRUE(QDir::setCurrent(root + QStringLiteral("/quake")));
-    EXPECT_EQ(starter.start(QStringLiteral("c:\\quake\\quake.exe -game umbraxis"), QStringLiteral("c:\\quake\\"), 5), 33);
+    EXPECT_EQ(starter.start(QStringLiteral("c:\\quake\\quake.exe -game umbraxis"), QStringLiteral("c:\\quake\\"), 5),
+              33);
     starter.setResult(0);
     ASSERT_TRUE(QDir::setCurrent(root));
     EXPECT_EQ(starter.start(QStringLiteral("other"), QString(), 1), 0);

@@ -64,9 +64,15 @@ TEST_F(SettingsStoreTest, FirstRunCreatesTheStoreAndWritesDurably)
 TEST_F(SettingsStoreTest, ValuesRoundTripExactly)
 {
     IniSettingsStore store(path());
-    const QStringList values{"c:\\quake\\", "c:\\QUAKE\\Umbraxis\\maps\\umbx1.bsp", "a, b, c",
-                             "", " leading and trailing ", "quotes \"here\"", "semi;colon=equals",
-                             "Zoë's Fortress", "@ByteArray(not really)"};
+    const QStringList values{"c:\\quake\\",
+                             "c:\\QUAKE\\Umbraxis\\maps\\umbx1.bsp",
+                             "a, b, c",
+                             "",
+                             " leading and trailing ",
+                             "quotes \"here\"",
+                             "semi;colon=equals",
+                             "Zoë's Fortress",
+                             "@ByteArray(not really)"};
     int n = 0;
     for (const QString& value : values) {
         SCOPED_TRACE(value.toStdString());
@@ -137,10 +143,8 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeCreatedIsReportedNotFatal)
     blocker.close();
     IniSettingsStore store(dir.path() + "/blocker/Corvantide/Umbraxis.conf");
 
-    EXPECT_TRUE(errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); })
-                    .startsWith("Failed to create key Main"));
-    EXPECT_TRUE(errorOf([&] { store.ReadSetting("Main", "QuakeDir", ""); })
-                    .startsWith("Failed to create key Main"));
+    EXPECT_TRUE(errorOf([&] { store.WriteSetting("Main", "Version", "1.0"); }).startsWith("Failed to create key Main"));
+    EXPECT_TRUE(errorOf([&] { store.ReadSetting("Main", "QuakeDir", ""); }).startsWith("Failed to create key Main"));
 }
 
 TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
@@ -161,8 +165,8 @@ TEST_F(SettingsStoreTest, ADamagedFileIsReportedAndLeftUntouched)
 TEST_F(SettingsStoreTest, ReadsAndWritesTheToolkitsOwnIniFormat)
 {
     const QStringList sections{"Main", "Rust Foundry", "Zoë's \"Keep\", Part 2", "100% Pure", "General", "a/b"};
-    const QStringList values{"c:\\quake\\", "", " spaced ", "tab\there", "line\nbreak", "x=1;y=2", "@at", "\"q\"",
-                             "unicode ✓ ünï", "trailing\\"};
+    const QStringList values{"c:\\quake\\", "",    " spaced ", "tab\there",     "line\nbreak",
+                             "x=1;y=2",     "@at", "\"q\"",    "unicode ✓ ünï", "trailing\\"};
     // What the toolkit writes, this store reads.
     {
         QSettings toolkit(path(), QSettings::IniFormat);

@@ -1,8 +1,8 @@
 #include "platform/VideoSurface.h"
 
+#include <QTest>
 #include <QVideoFrame>
 #include <QVideoFrameFormat>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -76,8 +76,7 @@ QVideoFrame makeFrame(QVideoFrameFormat::PixelFormat pixelFormat, const Sample& 
                 *at(0, (x / 2) * 4, y) = uchar(s.u);
                 *at(0, (x / 2) * 4 + 2, y) = uchar(s.v);
                 break;
-            default:
-                break;
+            default: break;
             }
         }
     }
@@ -126,8 +125,8 @@ TEST(PictureOfFrame, FullRangeIsNotStretchedAgain)
     // In the full range 0 is black and 255 white; grey stays grey.
     const Sample black{"black", 0, 128, 128, qRgb(0, 0, 0)};
     const Sample grey{"grey", 128, 128, 128, qRgb(128, 128, 128)};
-    const QImage picture
-        = pictureOfFrame(makeFrame(QVideoFrameFormat::Format_YUV420P, black, grey, QVideoFrameFormat::ColorRange_Full));
+    const QImage picture = pictureOfFrame(
+        makeFrame(QVideoFrameFormat::Format_YUV420P, black, grey, QVideoFrameFormat::ColorRange_Full));
     ASSERT_EQ(picture.size(), QSize(4, 2));
     expectNear(picture.pixel(0, 0), black.rgb, "black");
     expectNear(picture.pixel(3, 1), grey.rgb, "grey");

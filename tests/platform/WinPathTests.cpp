@@ -61,8 +61,7 @@ TEST(WinPath, MatchesFindPatternsRegardlessOfCase)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.name) + " ~ " + row.pattern);
-        EXPECT_EQ(matchesPattern(QString::fromLatin1(row.name), QString::fromLatin1(row.pattern)),
-                  row.matches);
+        EXPECT_EQ(matchesPattern(QString::fromLatin1(row.name), QString::fromLatin1(row.pattern)), row.matches);
     }
     EXPECT_TRUE(hasWildcards(QStringLiteral("*.bsp")));
     EXPECT_TRUE(hasWildcards(QStringLiteral("e?m1")));

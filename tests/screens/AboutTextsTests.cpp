@@ -38,14 +38,16 @@ TEST(AboutTexts, CreditsListRolesNamesAndTheDisclaimer)
 {
     const QStringList lines = crLfLines(aboutCreditsText());
     ASSERT_EQ(lines.size(), 17) << "no break after the last line";
-    EXPECT_EQ((QStringList{lines[0], lines[2], lines[4], lines[6], lines[10], lines[11]}),
-              (QStringList{"Producer", "Project Manager", "Lead Programmer", "Level Researchers and Developers", "", ""}));
+    EXPECT_EQ(
+        (QStringList{lines[0], lines[2], lines[4], lines[6], lines[10], lines[11]}),
+        (QStringList{"Producer", "Project Manager", "Lead Programmer", "Level Researchers and Developers", "", ""}));
     for (const int name : {1, 3, 5, 7, 8, 9}) {
         SCOPED_TRACE(name + 1);
         EXPECT_TRUE(lines[name].startsWith("    ") && lines[name].size() > 4 && lines[name][4] != QChar(' '));
     }
     EXPECT_EQ(lines[7], lines[3]) << "the project manager is also a level researcher";
-    EXPECT_EQ(lines.mid(12), (QStringList{"This program and levels are in no way", "associated with id Software other",
-                                          "than that the levels require id's", "Quake game (registered version) in",
-                                          "order to run."}));
+    EXPECT_EQ(
+        lines.mid(12),
+        (QStringList{"This program and levels are in no way", "associated with id Software other",
+                     "than that the levels require id's", "Quake game (registered version) in", "order to run."}));
 }

@@ -69,8 +69,9 @@ TEST_F(PresentationTest, TheBriefingDrawsItsFirstFrameBeforeShowingAndStartsItsM
     EXPECT_EQ(brief->pos(), mainPosition);
     // The cue player is stopped before the music starts.
     const QStringList log = media.log();
-    EXPECT_EQ(log, (QStringList{"setFileName sounds\\military.wav", "open sounds\\military.wav", "stop at 0",
-                                "play from 0 notify"}));
+    EXPECT_EQ(log,
+              (QStringList{"setFileName sounds\\military.wav", "open sounds\\military.wav", "stop at 0",
+                           "play from 0 notify"}));
     // The text is red over the picture behind the window.
     const QImage frame = brief->FrameBitmap().toImage();
     EXPECT_EQ(frame.pixelColor(300, 5), QColor(Qt::darkRed));
@@ -88,7 +89,8 @@ TEST_F(PresentationTest, TheBriefingClosesOnALeftClickOrACharacterKeyOnly)
         std::function<void(TfBrief&)> act;
         bool closes;
     } rows[] = {
-        {"left click on the picture", [](TfBrief& b) { QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(600, 40)); }, true},
+        {"left click on the picture", [](TfBrief& b) { QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(600, 40)); },
+         true},
         {"left click in the text window",
          [](TfBrief& b) { QTest::mouseClick(b.PaintBox1, Qt::LeftButton, {}, QPoint(20, 20)); }, true},
         {"a character key", [](TfBrief& b) { QTest::keyClick(&b, Qt::Key_A); }, true},

@@ -59,7 +59,7 @@ QString cellText(QTextTable* table, int row, int column)
 struct TextRow {
     const char* name;
     QByteArray data;
-    const char* text;  // UTF-8
+    const char* text; // UTF-8
 };
 
 void checkText(const TextRow& row)
@@ -108,7 +108,8 @@ TEST(RtfReader, ReadsTextAndEscapes)
         {"hex escapes are Windows-1252", rtf("caf\\'e9 \\'93q\\'94 \\'80\\'A9"), "café “q” €©"},
         {"raw 8-bit bytes are Windows-1252", rtf("caf\xE9 \x85"), "café …"},
         {"another ANSI code page", "{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}", "Аб"},
-        {"a font's charset picks its code page", rtf("{\\fonttbl{\\f1\\fcharset204 Arial;}}\\f1\\'c0{\\f0\\'c0}"), "АÀ"},
+        {"a font's charset picks its code page", rtf("{\\fonttbl{\\f1\\fcharset204 Arial;}}\\f1\\'c0{\\f0\\'c0}"),
+         "АÀ"},
         {"unicode with one fallback character", rtf("\\u8364?x"), "€x"},
         {"two fallback characters", rtf("\\uc2\\u8364ab!"), "€!"},
         {"no fallback characters", rtf("\\uc0\\u8364!"), "€!"},
@@ -116,8 +117,7 @@ TEST(RtfReader, ReadsTextAndEscapes)
         {"negative values are above U+7FFF", rtf("\\u-10179?\\u-8704?"), "😀"},
         {"fallback skipping stops at the group end", rtf("\\uc3{\\u8364a}bc"), "€bc"},
         {"the fallback length belongs to its group", rtf("{\\uc2\\u8364ab}\\u8364ab"), "€€b"},
-        {"special characters",
-         rtf("a\\~b\\-c\\_d\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet"),
+        {"special characters", rtf("a\\~b\\-c\\_d\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet"),
          "a\u00A0bc\u2011d—–‘’“”•"},
         {"tab and line break", rtf("a\\tab b\\line c"), "a\tb\u2028c"},
         {"unknown control words are ignored", rtf("\\foo123 x\\bar-4 y\\|\\:z"), "xyz"},
@@ -139,7 +139,8 @@ TEST(RtfReader, ReadsTextAndEscapes)
 TEST(RtfReader, SkipsGroupsThatAreNotText)
 {
     const TextRow rows[] = {
-        {"font table", rtf("{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1 Times{\\*\\panose 0203}{\\*\\falt Roman};}}Text"),
+        {"font table",
+         rtf("{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1 Times{\\*\\panose 0203}{\\*\\falt Roman};}}Text"),
          "Text"},
         {"font table without groups", rtf("{\\fonttbl\\f0\\fswiss Helvetica;\\f1\\froman Times;}Text"), "Text"},
         {"colour table", rtf("{\\colortbl ;\\red255\\green0\\blue0;}Text"), "Text"},
@@ -152,12 +153,14 @@ TEST(RtfReader, SkipsGroupsThatAreNotText)
          "Text"},
         {"header and footer", rtf("{\\header\\pard Head\\par}{\\footerl Foot}Text"), "Text"},
         {"footnote", rtf("Text{\\footnote\\pard note}"), "Text"},
-        {"a field shows its result", rtf("{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt {\\ul Link}}}"), "Link"},
+        {"a field shows its result", rtf("{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt {\\ul Link}}}"),
+         "Link"},
         {"an old field without the star", rtf("{\\field{\\fldinst PAGE}{\\fldrslt 3}}"), "3"},
         {"bookmarks", rtf("{\\*\\bkmkstart b1}Text{\\*\\bkmkend b1}"), "Text"},
         {"an unknown ignorable destination", rtf("{\\*\\mystery hidden {deeper}}Text"), "Text"},
-        {"list tables", rtf("{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'02\\'00.;}}}}"
-                            "{\\listoverridetable{\\listoverride\\ls1}}Text"),
+        {"list tables",
+         rtf("{\\*\\listtable{\\list{\\listlevel{\\leveltext \\'02\\'00.;}}}}"
+             "{\\listoverridetable{\\listoverride\\ls1}}Text"),
          "Text"},
         {"old list definitions", rtf("{\\*\\pn\\pnlvlblt{\\pntxtb \\'b7}}{\\pn{\\pntxtb x}}Text"), "Text"},
         {"later versions' tables",
@@ -203,13 +206,12 @@ TEST(RtfReader, AnyLineEndReadsTheSame)
 
 TEST(RtfReader, CharacterFormats)
 {
-    const QByteArray data = rtf(
-        "{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
-        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
-        "\\pard plain {\\b bold {\\i bolditalic} boldagain} after \\b on\\b0  off "
-        "{\\ul under\\ulnone  nounder} {\\uldb dbl\\ul0  single} {\\strike gone} "
-        "\\fs36 heading\\fs24  normal {\\f1 mono} {\\cf1 red} {\\cf2 blue} {\\cf0 auto} "
-        "\\b\\i\\ul\\fs40\\f1\\cf1 \\plain reset\\par");
+    const QByteArray data = rtf("{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\fmodern Courier New;}}"
+                                "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+                                "\\pard plain {\\b bold {\\i bolditalic} boldagain} after \\b on\\b0  off "
+                                "{\\ul under\\ulnone  nounder} {\\uldb dbl\\ul0  single} {\\strike gone} "
+                                "\\fs36 heading\\fs24  normal {\\f1 mono} {\\cf1 red} {\\cf2 blue} {\\cf0 auto} "
+                                "\\b\\i\\ul\\fs40\\f1\\cf1 \\plain reset\\par");
     QTextDocument document;
     ASSERT_TRUE(readRtf(data, document));
 
@@ -218,9 +220,9 @@ TEST(RtfReader, CharacterFormats)
         bool bold;
         bool italic;
         bool underline;
-        double points;  // 0: the base font's size
+        double points; // 0: the base font's size
         const char* family;
-        QColor color;  // invalid: the default colour
+        QColor color; // invalid: the default colour
         bool strike = false;
     } rows[] = {
         {"plain", false, false, false, 0, "Arial", {}},
@@ -245,8 +247,8 @@ TEST(RtfReader, CharacterFormats)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.word);
-        const QTextCursor found =
-            document.find(QString::fromLatin1(row.word), 0, QTextDocument::FindCaseSensitively | QTextDocument::FindWholeWords);
+        const QTextCursor found = document.find(QString::fromLatin1(row.word), 0,
+                                                QTextDocument::FindCaseSensitively | QTextDocument::FindWholeWords);
         ASSERT_FALSE(found.isNull());
         const QTextCharFormat format = found.charFormat();
         EXPECT_EQ(format.fontWeight() == QFont::Bold, row.bold);
@@ -280,10 +282,9 @@ TEST(RtfReader, KeepsTheBaseFontWhereTheDocumentNamesNone)
 
 TEST(RtfReader, ParagraphFormats)
 {
-    const QByteArray data = rtf(
-        "\\pard\\qc Centre\\par\\pard Left\\par\\qr Right\\par\\pard\\qj Justified\\par"
-        "\\pard Late\\qc\\par\\pard\\li1440\\ri720\\fi-360\\sb240\\sa120 Indented\\par"
-        "\\pard{\\qc Grouped}\\par\\pard\\fs48\\par\\pard Last");
+    const QByteArray data = rtf("\\pard\\qc Centre\\par\\pard Left\\par\\qr Right\\par\\pard\\qj Justified\\par"
+                                "\\pard Late\\qc\\par\\pard\\li1440\\ri720\\fi-360\\sb240\\sa120 Indented\\par"
+                                "\\pard{\\qc Grouped}\\par\\pard\\fs48\\par\\pard Last");
     QTextDocument document;
     ASSERT_TRUE(readRtf(data, document));
     ASSERT_EQ(document.blockCount(), 9);
@@ -292,7 +293,9 @@ TEST(RtfReader, ParagraphFormats)
         const char* text;
         Qt::Alignment alignment;
     } rows[] = {
-        {"Centre", Qt::AlignHCenter}, {"Left", Qt::AlignLeft}, {"Right", Qt::AlignRight},
+        {"Centre", Qt::AlignHCenter},
+        {"Left", Qt::AlignLeft},
+        {"Right", Qt::AlignRight},
         {"Justified", Qt::AlignJustify},
         // A paragraph's properties are those at its end.
         {"Late", Qt::AlignHCenter},
@@ -329,31 +332,28 @@ TEST(RtfReader, Tables)
         int tables;
         int rows;
         int columns;
-        QStringList cells;  // row by row; the first table's
-        const char* text;   // the blocks, cells included
+        QStringList cells; // row by row; the first table's
+        const char* text;  // the blocks, cells included
     };
-    const QByteArray twoByTwo =
-        "Before\\par"
-        "\\trowd\\trgaph108\\cellx2000\\cellx4000\r\n\\pard\\intbl A1\\cell B1\\cell\\row\r\n"
-        "\\trowd\\trgaph108\\cellx2000\\cellx4000\r\n\\pard\\intbl A2\\cell\\pard\\intbl B2\\cell\\row\r\n"
-        "\\pard After\\par";
+    const QByteArray twoByTwo
+        = "Before\\par"
+          "\\trowd\\trgaph108\\cellx2000\\cellx4000\r\n\\pard\\intbl A1\\cell B1\\cell\\row\r\n"
+          "\\trowd\\trgaph108\\cellx2000\\cellx4000\r\n\\pard\\intbl A2\\cell\\pard\\intbl B2\\cell\\row\r\n"
+          "\\pard After\\par";
     // As word processors write it: the list text ahead of the paragraph's
     // own \pard, and the row definition again in a group before \row.
-    const QByteArray wordStyle =
-        "{\\fonttbl{\\f3\\fcharset2 Symbol;}}"
-        "\\trowd\\irow0\\trbrdrt\\brdrs\\brdrw10\\cellx3000\\cellx6000"
-        "{\\listtext\\pard\\plain\\f3\\'b7\\tab}\\pard\\plain\\intbl\\ls1 Item\\cell"
-        "\\pard\\intbl Two\\par lines\\cell "
-        "\\pard\\plain\\intbl{\\trowd\\irow0\\trbrdrt\\brdrs\\cellx3000\\cellx6000\\row }"
-        "\\pard Done\\par";
-    const QByteArray uneven =
-        "\\trowd\\cellx3000\\cellx6000\\intbl a\\cell b\\cell\\row"
-        "\\trowd\\cellx2000\\cellx4000\\cellx6000\\intbl c\\cell d\\cell e\\cell\\row\\pard";
-    const QByteArray twoTables =
-        "\\trowd\\cellx3000\\intbl one\\cell\\row\\pard Between\\par\\trowd\\cellx3000\\intbl two\\cell\\row";
-    const QByteArray nested =
-        "\\trowd\\cellx6000\\pard\\intbl Outer\\par\\itap2 in1\\nestcell in2\\nestcell"
-        "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}\\itap1 \\cell\\row";
+    const QByteArray wordStyle = "{\\fonttbl{\\f3\\fcharset2 Symbol;}}"
+                                 "\\trowd\\irow0\\trbrdrt\\brdrs\\brdrw10\\cellx3000\\cellx6000"
+                                 "{\\listtext\\pard\\plain\\f3\\'b7\\tab}\\pard\\plain\\intbl\\ls1 Item\\cell"
+                                 "\\pard\\intbl Two\\par lines\\cell "
+                                 "\\pard\\plain\\intbl{\\trowd\\irow0\\trbrdrt\\brdrs\\cellx3000\\cellx6000\\row }"
+                                 "\\pard Done\\par";
+    const QByteArray uneven = "\\trowd\\cellx3000\\cellx6000\\intbl a\\cell b\\cell\\row"
+                              "\\trowd\\cellx2000\\cellx4000\\cellx6000\\intbl c\\cell d\\cell e\\cell\\row\\pard";
+    const QByteArray twoTables
+        = "\\trowd\\cellx3000\\intbl one\\cell\\row\\pard Between\\par\\trowd\\cellx3000\\intbl two\\cell\\row";
+    const QByteArray nested = "\\trowd\\cellx6000\\pard\\intbl Outer\\par\\itap2 in1\\nestcell in2\\nestcell"
+                              "{\\*\\nesttableprops\\trowd\\cellx2000\\cellx4000\\nestrow}\\itap1 \\cell\\row";
     const Row rows[] = {
         {"two by two", twoByTwo, 1, 2, 2, {"A1", "B1", "A2", "B2"}, "Before\nA1\nB1\nA2\nB2\nAfter"},
         {"word processor style", wordStyle, 1, 1, 2, {"•\tItem", "Two\nlines"}, "\n•\tItem\nTwo\nlines\nDone"},
@@ -394,7 +394,8 @@ TEST(RtfReader, DamagedDataNeverBreaksTheReader)
     QRandomGenerator random(20240611);
     const QByteArray sample = rtf(
         "{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red1\\green2\\blue3;}\\pard\\qc{\\b\\cf1 Title}\\par"
-        "{\\listtext 1.\\tab}\\u8364?\\'e9\\trowd\\cellx100\\intbl x\\cell\\row{\\pict 0a0b}\\bin4 \x01\x02\x03\x04 end");
+        "{\\listtext 1.\\tab}\\u8364?\\'e9\\trowd\\cellx100\\intbl x\\cell\\row{\\pict 0a0b}\\bin4 \x01\x02\x03\x04 "
+        "end");
     for (int round = 0; round < 300; ++round) {
         QByteArray data;
         if (round % 2 == 0) {

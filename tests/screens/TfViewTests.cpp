@@ -1,5 +1,5 @@
-#include "screens/TfView.h"
 #include "screens/ScreenFixture.h"
+#include "screens/TfView.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -40,8 +40,9 @@ protected:
 TEST_F(TfViewTest, CreationLoadsItsPicturesAndTheLayoutIsFixed)
 {
     auto view = createScreen<TfView>(services, *shell);
-    EXPECT_EQ(pictures.requests, (QStringList{"images\\fview.bmp", "images\\fbnmain.bmp", "images\\fbfmain.bmp",
-                                              "images\\fbnhelp.bmp", "images\\fbfhelp.bmp"}));
+    EXPECT_EQ(pictures.requests,
+              (QStringList{"images\\fview.bmp", "images\\fbnmain.bmp", "images\\fbfmain.bmp", "images\\fbnhelp.bmp",
+                           "images\\fbfhelp.bmp"}));
     EXPECT_TRUE(view->DocumentFile.isEmpty());
     EXPECT_EQ(view->size(), QSize(640, 480));
     EXPECT_EQ(view->RichEdit1->geometry(), QRect(32, 80, 569, 305));
@@ -91,7 +92,10 @@ TEST_F(TfViewTest, PlainTextShowsInTheViewsOwnFontAndAMissingDocumentShowsNothin
 
 TEST_F(TfViewTest, DataThatIsNeitherRichNorPlainTextIsReported)
 {
-    write("help.rtf", QByteArray("\x7f" "ELF\0\0\0\x02\x01", 10));
+    write("help.rtf",
+          QByteArray("\x7f"
+                     "ELF\0\0\0\x02\x01",
+                     10));
     auto view = showViewer("help.rtf");
     EXPECT_EQ(errors.messages, QStringList{"Failed to Load Stream"});
     EXPECT_TRUE(view->isVisible()) << "the screen is shown all the same";

@@ -17,12 +17,15 @@ using namespace umbraxis;
 namespace {
 
 struct Line {
-    char letter;  // the tip's text is this letter repeated
+    char letter; // the tip's text is this letter repeated
     int length;
     const char* end = "\r\n";
 };
 
-QString tip(char letter, int length) { return QString(length, QChar(letter)); }
+QString tip(char letter, int length)
+{
+    return QString(length, QChar(letter));
+}
 
 // The lines in order, then one unterminated line of 'Z' up to `total` bytes.
 QByteArray tipsBytes(std::initializer_list<Line> lines, int total)
@@ -51,7 +54,8 @@ TEST(TipPicker, ChoosesTheLineThatNeedsTheBlockStart)
         {"one block, r near 1", oneBlock, 0.999999, oneBlockTip},
         {"one block, r = 0", oneBlock, 0.0, QString()},
         // 1,000 bytes are seven blocks; r = 0.5 needs four, so byte 384.
-        {"byte 384 inside a line", tipsBytes({{'A', 100}, {'B', 100}, {'C', 100}, {'D', 100}}, 1000), 0.5, tip('D', 100)},
+        {"byte 384 inside a line", tipsBytes({{'A', 100}, {'B', 100}, {'C', 100}, {'D', 100}}, 1000), 0.5,
+         tip('D', 100)},
         {"CR at 383, LF at 384", tipsBytes({{'A', 200}, {'B', 181}}, 1000), 0.5, tip('B', 181)},
         {"CR at 383 alone", tipsBytes({{'A', 200}, {'B', 181, "\r"}}, 1000), 0.5, tip('B', 181)},
         {"CR LF ending at 383", tipsBytes({{'A', 200}, {'B', 180}, {'C', 10}}, 1000), 0.5, tip('C', 10)},
@@ -72,8 +76,8 @@ TEST(TipPicker, TwoBlocksShowOnlyTwoLines)
 {
     // Lines of 32 bytes: E fetches the second block, B to D lie inside the
     // first, and F to I are never reached.
-    const QByteArray bytes = tipsBytes({{'A', 30}, {'B', 30}, {'C', 30}, {'D', 30}, {'E', 30},
-                                        {'F', 30}, {'G', 30}, {'H', 30}, {'I', 30}}, 300);
+    const QByteArray bytes = tipsBytes(
+        {{'A', 30}, {'B', 30}, {'C', 30}, {'D', 30}, {'E', 30}, {'F', 30}, {'G', 30}, {'H', 30}, {'I', 30}}, 300);
     QSet<QString> seen;
     for (int i = 1; i < 1000; ++i) {
         const double r = i / 1000.0;

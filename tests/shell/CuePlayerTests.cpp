@@ -64,8 +64,9 @@ TEST_F(CuePlayerTest, ADifferentCueCutsOffTheFirstAndStartsFromItsBeginning)
     media.clearLog();
 
     cues->PlayCue("guncock.wav");
-    EXPECT_EQ(media.log(), (QStringList{"stop at 100", "close", "setFileName sounds\\guncock.wav",
-                                        "open sounds\\guncock.wav", "play from 0"}));
+    EXPECT_EQ(media.log(),
+              (QStringList{"stop at 100", "close", "setFileName sounds\\guncock.wav", "open sounds\\guncock.wav",
+                           "play from 0"}));
     EXPECT_EQ(player->fileName(), "sounds\\guncock.wav");
 }
 

@@ -1,8 +1,8 @@
 #include "platform/AppError.h"
 #include "shell/Application.h"
-#include "shell/ShellFixture.h"
 #include "shell/Screen.h"
 #include "shell/Shell.h"
+#include "shell/ShellFixture.h"
 #include "shell/StatusProgress.h"
 
 #include <QLabel>
@@ -233,7 +233,8 @@ TEST_F(ScreenTest, ScreensStandOverTheScreenBeneathAsItsChildOrInsideTheMenusWin
             });
             second->ShowModal();
             if (systemPlaces)
-                EXPECT_TRUE(first->isAncestorOf(QApplication::focusWidget()) || QApplication::focusWidget() == first.get());
+                EXPECT_TRUE(first->isAncestorOf(QApplication::focusWidget())
+                            || QApplication::focusWidget() == first.get());
             first->Close();
         });
         first->ShowModal();
@@ -278,10 +279,9 @@ TEST_F(ScreenTest, ADoubleClickRunsTheActionOnce)
     // Window systems deliver the second press of a double click either as a
     // press followed by a double click, or as the double click alone.
     const QList<QList<QEvent::Type>> sequences = {
-        {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress,
-         QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease},
-        {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+        {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonPress, QEvent::MouseButtonDblClick,
          QEvent::MouseButtonRelease},
+        {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease},
     };
     for (const auto& sequence : sequences) {
         SCOPED_TRACE(sequence.size());

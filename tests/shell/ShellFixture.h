@@ -2,8 +2,8 @@
 
 #include "fakes/Fakes.h"
 #include "fakes/RecordingMediaPlayer.h"
-#include "platform/files/HostFileSystem.h"
 #include "platform/Services.h"
+#include "platform/files/HostFileSystem.h"
 
 #include <QDir>
 #include <QFile>

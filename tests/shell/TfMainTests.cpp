@@ -11,8 +11,14 @@ namespace {
 
 const char* const kButtonNames[] = {"insta", "brief", "run", "web", "help", "about", "exit"};
 
-QColor normalColour(int i) { return QColor::fromHsv(i * 40, 200, 200); }
-QColor pressedColour(int i) { return QColor::fromHsv(i * 40, 200, 90); }
+QColor normalColour(int i)
+{
+    return QColor::fromHsv(i * 40, 200, 200);
+}
+QColor pressedColour(int i)
+{
+    return QColor::fromHsv(i * 40, 200, 90);
+}
 
 QRgb shownColour(const ImageButton* image)
 {
@@ -69,8 +75,7 @@ TEST_F(TfMainTest, CreationChecksForAnotherCopyLoadsPicturesAndRecordsTheVersion
     EXPECT_EQ(instance.titles, QStringList{"Umbraxis"});
     QStringList expected{"images\\fmain.bmp"};
     for (const char* name : kButtonNames)
-        expected << QStringLiteral("images\\fbf%1.bmp").arg(name)
-                 << QStringLiteral("images\\fbn%1.bmp").arg(name);
+        expected << QStringLiteral("images\\fbf%1.bmp").arg(name) << QStringLiteral("images\\fbn%1.bmp").arg(name);
     EXPECT_EQ(pictures.requests, expected);
     EXPECT_EQ(main->shell().VersionText, "1.0");
     EXPECT_EQ(main->shell().KnownQuakeDir, QString());
@@ -98,12 +103,9 @@ TEST_F(TfMainTest, ButtonsSitWhereTheMenuNeedsThemWithTheirHints)
         QRect geometry;
         const char* hint;
     } rows[] = {
-        {{212, 398, 134, 27}, "Display Levels"},
-        {{40, 398, 134, 27}, "Display Mission Briefing"},
-        {{386, 398, 134, 27}, "Run Quake"},
-        {{40, 443, 134, 27}, "Display Web Sites & Quake Editors List"},
-        {{212, 443, 134, 27}, "Help for Umbraxis"},
-        {{386, 443, 134, 27}, "About Umbraxis"},
+        {{212, 398, 134, 27}, "Display Levels"},    {{40, 398, 134, 27}, "Display Mission Briefing"},
+        {{386, 398, 134, 27}, "Run Quake"},         {{40, 443, 134, 27}, "Display Web Sites & Quake Editors List"},
+        {{212, 443, 134, 27}, "Help for Umbraxis"}, {{386, 443, 134, 27}, "About Umbraxis"},
         {{537, 398, 83, 73}, "Exit Umbraxis"},
     };
     auto main = createScreen<TfMain>(services);
@@ -119,8 +121,8 @@ TEST_F(TfMainTest, ButtonsSitWhereTheMenuNeedsThemWithTheirHints)
 TEST_F(TfMainTest, ShowingPlaysTheCueAndGivesEveryButtonItsNormalPicture)
 {
     auto main = showMain();
-    EXPECT_EQ(media.log(), (QStringList{"close", "setFileName sounds\\guncock.wav", "open sounds\\guncock.wav",
-                                        "play from 0"}));
+    EXPECT_EQ(media.log(),
+              (QStringList{"close", "setFileName sounds\\guncock.wav", "open sounds\\guncock.wav", "play from 0"}));
     for (int i = 0; i < 7; ++i) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ(shownColour(main->image(i + 1)), normalColour(i).rgb());
@@ -153,8 +155,7 @@ TEST_F(TfMainTest, AnyMouseButtonPressesButOnlyALeftClickInsideActs)
 TEST_F(TfMainTest, ALeftClickPlaysTheCueBeforeItsActionWhileTheButtonLooksPressed)
 {
     auto main = showMain();
-    const char* expected[] = {"install", "briefing", "run", "viewer text\\websites.txt",
-                              "viewer help.rtf", "about"};
+    const char* expected[] = {"install", "briefing", "run", "viewer text\\websites.txt", "viewer help.rtf", "about"};
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(expected[i]);
         actions.clear();
@@ -244,8 +245,8 @@ TEST_F(TfMainTest, DraggingTheBareBackgroundMovesTheScreenButNotFromAButton)
     auto main = showMain();
     main->move(100, 100);
     QTest::mousePress(main.get(), Qt::LeftButton, {}, QPoint(300, 20));
-    QMouseEvent move(QEvent::MouseMove, QPointF(340, 50), main->mapToGlobal(QPointF(340, 50)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(340, 50), main->mapToGlobal(QPointF(340, 50)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main.get(), &move);
     QTest::mouseRelease(main.get(), Qt::LeftButton, {}, QPoint(340, 50));
     EXPECT_EQ(main->pos(), QPoint(140, 130));

@@ -10,8 +10,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 
 #include <gtest/gtest.h>

@@ -11,9 +11,9 @@
 
 #include <cmath>
 #include <csignal>
-#include <vector>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace umbraxis::testing {
 
@@ -74,11 +74,12 @@ SoundServer::SoundServer()
     environment.remove(QStringLiteral("PULSE_SERVER"));
     m_server.setProcessEnvironment(environment);
     m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.start(pulseaudio, {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                                QStringLiteral("--use-pid-file=no"), QStringLiteral("--disallow-module-loading=no"),
-                                QStringLiteral("-n"), QStringLiteral("--log-level=error"),
-                                QStringLiteral("--load=module-null-sink sink_name=%1 rate=44100").arg(sinkName()),
-                                QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)});
+    m_server.start(pulseaudio,
+                   {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                    QStringLiteral("--use-pid-file=no"), QStringLiteral("--disallow-module-loading=no"),
+                    QStringLiteral("-n"), QStringLiteral("--log-level=error"),
+                    QStringLiteral("--load=module-null-sink sink_name=%1 rate=44100").arg(sinkName()),
+                    QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket)});
     if (!m_server.waitForStarted(5000)) {
         m_failure = QStringLiteral("pulseaudio cannot be started: ") + m_server.errorString();
         return;
@@ -105,8 +106,9 @@ void SoundServer::keepSinkQuick(const QProcessEnvironment& client)
     // from the start keeps it playing in real time for every test.
     m_keeper.setProcessEnvironment(client);
     m_keeper.setStandardOutputFile(QProcess::nullDevice());
-    m_keeper.start(QStringLiteral("parec"), {QStringLiteral("--latency-msec=10"), QStringLiteral("-d"),
-                                             sinkName() + QStringLiteral(".monitor"), QStringLiteral("--raw")});
+    m_keeper.start(QStringLiteral("parec"),
+                   {QStringLiteral("--latency-msec=10"), QStringLiteral("-d"), sinkName() + QStringLiteral(".monitor"),
+                    QStringLiteral("--raw")});
     m_keeper.waitForStarted(5000);
     QElapsedTimer clock;
     clock.start();
@@ -147,9 +149,10 @@ SoundRecorder::SoundRecorder(const SoundServer& server)
     m_recorder.setStandardOutputFile(m_file);
     // A short latency keeps the null sink running in real time.
     m_recorder.start(QStringLiteral("parec"),
-                     {QStringLiteral("--latency-msec=10"), QStringLiteral("-d"), server.sinkName() + QStringLiteral(".monitor"),
-                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=%1").arg(Rate),
-                      QStringLiteral("--channels=%1").arg(Channels), QStringLiteral("--raw")});
+                     {QStringLiteral("--latency-msec=10"), QStringLiteral("-d"),
+                      server.sinkName() + QStringLiteral(".monitor"), QStringLiteral("--format=s16le"),
+                      QStringLiteral("--rate=%1").arg(Rate), QStringLiteral("--channels=%1").arg(Channels),
+                      QStringLiteral("--raw")});
     m_recorder.waitForStarted(5000);
     // The monitor delivers nothing until the stream is connected.
     QElapsedTimer clock;
@@ -233,7 +236,10 @@ struct Memory {
     sf_count_t at = 0;
 };
 
-sf_count_t memoryLength(void* data) { return static_cast<Memory*>(data)->bytes.size(); }
+sf_count_t memoryLength(void* data)
+{
+    return static_cast<Memory*>(data)->bytes.size();
+}
 
 sf_count_t memorySeek(sf_count_t offset, int whence, void* data)
 {
@@ -263,28 +269,26 @@ sf_count_t memoryWrite(const void* buffer, sf_count_t count, void* data)
     return count;
 }
 
-sf_count_t memoryTell(void* data) { return static_cast<Memory*>(data)->at; }
+sf_count_t memoryTell(void* data)
+{
+    return static_cast<Memory*>(data)->at;
+}
 
-SF_VIRTUAL_IO memoryIo() { return {memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell}; }
+SF_VIRTUAL_IO memoryIo()
+{
+    return {memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+}
 
 } // namespace
 
 QByteArray toneWave(WaveFlavour flavour, int ms)
 {
-    SF_INFO info {};
+    SF_INFO info{};
     switch (flavour) {
-    case WaveFlavour::Pcm8Mono11025:
-        info = {0, 11025, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 0, 0};
-        break;
-    case WaveFlavour::Pcm16Stereo22050:
-        info = {0, 22050, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-        break;
-    case WaveFlavour::ImaAdpcm:
-        info = {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 0, 0};
-        break;
-    case WaveFlavour::MsAdpcm:
-        info = {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 0, 0};
-        break;
+    case WaveFlavour::Pcm8Mono11025: info = {0, 11025, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 0, 0}; break;
+    case WaveFlavour::Pcm16Stereo22050: info = {0, 22050, 2, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0}; break;
+    case WaveFlavour::ImaAdpcm: info = {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 0, 0}; break;
+    case WaveFlavour::MsAdpcm: info = {0, 22050, 1, SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 0, 0}; break;
     }
     const int rate = info.samplerate;
     const int silence = rate * 40 / 1000;
@@ -309,7 +313,7 @@ Audibility audibilityOfWave(const QByteArray& wave)
 {
     Memory memory{wave, 0};
     SF_VIRTUAL_IO io = memoryIo();
-    SF_INFO info {};
+    SF_INFO info{};
     SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &memory);
     if (!file)
         return {};

@@ -22,12 +22,9 @@ WindowManager windowManagerFromEnvironment()
 QString nameOf(WindowManager manager)
 {
     switch (manager) {
-    case WindowManager::Openbox:
-        return QStringLiteral("openbox");
-    case WindowManager::Mutter:
-        return QStringLiteral("mutter-x11");
-    case WindowManager::None:
-        break;
+    case WindowManager::Openbox: return QStringLiteral("openbox");
+    case WindowManager::Mutter: return QStringLiteral("mutter-x11");
+    case WindowManager::None: break;
     }
     return QStringLiteral("no window manager");
 }
@@ -61,12 +58,12 @@ VirtualDisplay::VirtualDisplay(WindowManager manager)
             continue;
         const QString name = QStringLiteral(":%1").arg(number);
         m_server.setProcessChannelMode(QProcess::MergedChannels);
-        m_server.start(QStringLiteral("Xvfb"), {name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                                QStringLiteral("1024x768x24"),
-                                                QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                                                // Without a reset when the last client goes, a program
-                                                // started right after another always finds the server.
-                                                QStringLiteral("-noreset")});
+        m_server.start(QStringLiteral("Xvfb"),
+                       {name, QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                        QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+                        // Without a reset when the last client goes, a program
+                        // started right after another always finds the server.
+                        QStringLiteral("-noreset")});
         if (!m_server.waitForStarted(5000)) {
             m_failure = QStringLiteral("Xvfb cannot be started: ") + m_server.errorString();
             return;
@@ -115,7 +112,8 @@ bool VirtualDisplay::startWindowManager()
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 20000 && m_windowManager.state() == QProcess::Running) {
-        const QString check = run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        const QString check = run(QStringLiteral("xprop"),
+                                  {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
         if (check.contains(QStringLiteral("window id")))
             return true;
         QThread::msleep(100);
@@ -137,8 +135,7 @@ VirtualDisplay::~VirtualDisplay()
     }
 }
 
-QString VirtualDisplay::run(const QString& program, const QStringList& arguments, int timeoutMs,
-                            int* exitCode) const
+QString VirtualDisplay::run(const QString& program, const QStringList& arguments, int timeoutMs, int* exitCode) const
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -43,18 +43,19 @@ WaylandSession::WaylandSession(Compositor compositor, Output output)
     m_server.setProcessChannelMode(QProcess::MergedChannels);
     m_server.setStandardOutputFile(m_runtime.filePath(QStringLiteral("compositor.log")));
     if (compositor == Compositor::Weston) {
-        startInOwnGroup(m_server, QStringLiteral("weston"),
-                        {nested ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
-                         QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                         QStringLiteral("--width=1024"), QStringLiteral("--height=768"),
-                         QStringLiteral("--socket=") + m_socket});
+        startInOwnGroup(
+            m_server, QStringLiteral("weston"),
+            {nested ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+             QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+             QStringLiteral("--width=1024"), QStringLiteral("--height=768"), QStringLiteral("--socket=") + m_socket});
     } else {
         QStringList arguments{QStringLiteral("--"), QStringLiteral("mutter"), QStringLiteral("--wayland"),
                               QStringLiteral("--no-x11"), QStringLiteral("--wayland-display=") + m_socket};
         if (nested)
             arguments << QStringLiteral("--nested");
         else
-            arguments << QStringLiteral("--headless") << QStringLiteral("--virtual-monitor") << QStringLiteral("1024x768");
+            arguments << QStringLiteral("--headless") << QStringLiteral("--virtual-monitor")
+                      << QStringLiteral("1024x768");
         startInOwnGroup(m_server, QStringLiteral("dbus-run-session"), arguments);
     }
     if (!m_server.waitForStarted(5000)) {
@@ -74,7 +75,8 @@ WaylandSession::WaylandSession(Compositor compositor, Output output)
     }
     QFile log(m_runtime.filePath(QStringLiteral("compositor.log")));
     log.open(QIODevice::ReadOnly);
-    m_failure = nameOf(compositor) + QStringLiteral(" did not open its socket: ") + QString::fromLocal8Bit(log.readAll().right(2000));
+    m_failure = nameOf(compositor) + QStringLiteral(" did not open its socket: ")
+        + QString::fromLocal8Bit(log.readAll().right(2000));
     stopGroup(m_server);
 }
 
@@ -116,7 +118,8 @@ QList<MappedWindow> WaylandSession::sceneGraph() const
         return windows;
     // View 0 (role xdg_toplevel, PID 1, surface ID 23, top-level window 'T' of app, 0x...):
     //         position: (105, 147) -> (745, 627)
-    static const QRegularExpression view(QStringLiteral("top-level window '(.*)' of [^\\n]*\\n\\s*position: \\((-?\\d+), (-?\\d+)\\) -> \\((-?\\d+), (-?\\d+)\\)"));
+    static const QRegularExpression view(QStringLiteral(
+        "top-level window '(.*)' of [^\\n]*\\n\\s*position: \\((-?\\d+), (-?\\d+)\\) -> \\((-?\\d+), (-?\\d+)\\)"));
     const QString graph = runClient(QStringLiteral("weston-debug"), {QStringLiteral("scene-graph")});
     for (auto match = view.globalMatch(graph); match.hasNext();) {
         const auto found = match.next();
@@ -132,8 +135,9 @@ QImage WaylandSession::screenshot() const
     if (m_nest) {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("output.png"));
-        m_nest->run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
-                                               QStringLiteral("1024x768+0+0"), QStringLiteral("+repage"), path},
+        m_nest->run(QStringLiteral("import"),
+                    {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"),
+                     QStringLiteral("1024x768+0+0"), QStringLiteral("+repage"), path},
                     20000);
         return QImage(path);
     }
@@ -169,7 +173,8 @@ QStringList toplevelsInProtocolLog(const QByteArray& log)
     // [ 4033.6]  -> xdg_toplevel@14.set_title("Umbraxis - loading — Umbraxis")
     // [ 4035.5] xdg_toplevel@14.configure(0, 0, array[0])
     // [ 4084.2]  -> xdg_toplevel@14.destroy()
-    static const QRegularExpression line(QStringLiteral("\\]\\s+(-> )?xdg_toplevel@(\\d+)\\.(set_title|configure|destroy)\\((.*)\\)\\s*$"));
+    static const QRegularExpression line(
+        QStringLiteral("\\]\\s+(-> )?xdg_toplevel@(\\d+)\\.(set_title|configure|destroy)\\((.*)\\)\\s*$"));
     struct Toplevel {
         QString title;
         bool configured = false;

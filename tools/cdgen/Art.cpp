@@ -276,7 +276,9 @@ QImage blurred(const QImage& image, int radius)
 
 void glowPath(QImage& canvas, const QPainterPath& path, QColor colour, int radius, int passes)
 {
-    const QRect area = path.boundingRect().toAlignedRect().adjusted(-4 * radius, -4 * radius, 4 * radius, 4 * radius)
+    const QRect area = path.boundingRect()
+                           .toAlignedRect()
+                           .adjusted(-4 * radius, -4 * radius, 4 * radius, 4 * radius)
                            .intersected(canvas.rect());
     if (area.isEmpty())
         return;

@@ -22,12 +22,12 @@ QFont boldFont(qreal pixelSize, qreal letterSpacingPercent = 100.0);
 
 struct MetalStyle {
     QColor base = QColor(66, 68, 72);
-    float brush = 0.22f;     // strength of the horizontal brushing
-    float mottle = 0.30f;    // large, soft light and dark patches
-    float grain = 0.08f;     // per-pixel grain
-    float rust = 0.45f;      // 0 none .. 1 mostly rust
-    float streaks = 0.5f;    // vertical rust runs
-    float vignette = 0.35f;  // darkening towards the corners
+    float brush = 0.22f;    // strength of the horizontal brushing
+    float mottle = 0.30f;   // large, soft light and dark patches
+    float grain = 0.08f;    // per-pixel grain
+    float rust = 0.45f;     // 0 none .. 1 mostly rust
+    float streaks = 0.5f;   // vertical rust runs
+    float vignette = 0.35f; // darkening towards the corners
 };
 
 // A canvas (ARGB32 premultiplied) covered with brushed, mottled, rusting steel.

@@ -19,8 +19,7 @@ QByteArray encodeJpeg(const QImage& frame, int quality)
     return jpeg;
 }
 
-QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int jpegQuality,
-                          const AviSoundTrack* sound)
+QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int jpegQuality, const AviSoundTrack* sound)
 {
     if (frames.isEmpty() || framesPerSecond <= 0)
         throw AppError(QStringLiteral("A video needs at least one frame and a positive frame rate"));
@@ -127,25 +126,25 @@ QByteArray encodeMjpegAvi(const QList<QImage>& frames, int framesPerSecond, int 
         out.u16(0);
         out.u16(0);
         out.u32(0);
-        out.u32(1);                               // scale
-        out.u32(quint32(sound->sampleRate));      // rate: samples per second
-        out.u32(0);                               // start
-        out.u32(quint32(sound->samples.size()));  // length in samples
+        out.u32(1);                              // scale
+        out.u32(quint32(sound->sampleRate));     // rate: samples per second
+        out.u32(0);                              // start
+        out.u32(quint32(sound->samples.size())); // length in samples
         out.u32(quint32(sound->sampleRate / framesPerSecond + 2));
         out.u32(0xFFFFFFFFu);
-        out.u32(1);                               // sample size
+        out.u32(1); // sample size
         out.u16(0);
         out.u16(0);
         out.u16(0);
         out.u16(0);
         out.bytes("strf");
         out.u32(16);
-        out.u16(1);                               // PCM
-        out.u16(1);                               // mono
+        out.u16(1); // PCM
+        out.u16(1); // mono
         out.u32(quint32(sound->sampleRate));
-        out.u32(quint32(sound->sampleRate));      // bytes per second
-        out.u16(1);                               // block align
-        out.u16(8);                               // bits per sample
+        out.u32(quint32(sound->sampleRate)); // bytes per second
+        out.u16(1);                          // block align
+        out.u16(8);                          // bits per sample
         out.patchU32(audioSize, quint32(out.size() - audioSize - 4));
     }
     out.patchU32(hdrlSize, quint32(out.size() - hdrlSize - 4));

@@ -34,12 +34,8 @@ QByteArray packRow(const QImage& indexed, int y, int bits)
             if (index & 1)
                 out[x / 8] |= uchar(0x80 >> (x % 8));
             break;
-        case 4:
-            out[x / 2] |= (x % 2 == 0) ? uchar((index & 15) << 4) : uchar(index & 15);
-            break;
-        default:
-            out[x] = index;
-            break;
+        case 4: out[x / 2] |= (x % 2 == 0) ? uchar((index & 15) << 4) : uchar(index & 15); break;
+        default: out[x] = index; break;
         }
     }
     return row;
@@ -144,19 +140,15 @@ int bmpBitsPerPixel(BmpFlavour flavour)
 {
     switch (flavour) {
     case BmpFlavour::Indexed1:
-    case BmpFlavour::Os2Indexed1:
-        return 1;
+    case BmpFlavour::Os2Indexed1: return 1;
     case BmpFlavour::Indexed4:
     case BmpFlavour::Rle4:
-    case BmpFlavour::Os2Indexed4:
-        return 4;
+    case BmpFlavour::Os2Indexed4: return 4;
     case BmpFlavour::Indexed8:
     case BmpFlavour::Rle8:
-    case BmpFlavour::Os2Indexed8:
-        return 8;
+    case BmpFlavour::Os2Indexed8: return 8;
     case BmpFlavour::Rgb24:
-    case BmpFlavour::Os2Rgb24:
-        return 24;
+    case BmpFlavour::Os2Rgb24: return 24;
     }
     return 24;
 }
@@ -186,8 +178,7 @@ QImage toIndexed(const QImage& image, int bits)
         return source;
     if (bits == 8)
         return source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
-    const QVector<QRgb> table = bits == 1 ? QVector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
-                                          : classicSixteen();
+    const QVector<QRgb> table = bits == 1 ? QVector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : classicSixteen();
     return source.convertToFormat(QImage::Format_RGB32)
         .convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
 }

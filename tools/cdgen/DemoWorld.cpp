@@ -71,8 +71,9 @@ void writeDemoWorld(const QString& demoDir, const QString& cdDir)
 
     const QString game = c + QStringLiteral("/quake/quake.exe");
     writeFileAtomically(game, standInGameScript());
-    if (!QFile::setPermissions(game, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                         | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
+    if (!QFile::setPermissions(game,
+                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                   | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther))
         throw AppError(formatMessage(QStringLiteral("Cannot create file %s"), game));
     writeFileAtomically(c + QStringLiteral("/quake/id1/pak0.pak"), placeholderPak());
 

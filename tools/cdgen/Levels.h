@@ -16,9 +16,9 @@ struct LevelFile {
 struct PackLevel {
     QString title;
     QString directory;
-    QString authorFile;     // base name under levels/desc, empty for an unnamed author
-    QString descFile;       // base name under levels/desc
-    QString levelName;      // the map name
+    QString authorFile; // base name under levels/desc, empty for an unnamed author
+    QString descFile;   // base name under levels/desc
+    QString levelName;  // the map name
     QStringList authorText;
     QStringList descText;
     QList<LevelFile> files;

@@ -26,13 +26,12 @@ void appendRamp(QVector<QRgb>& table, const QVector<QRgb>& keys, int count)
     }
 }
 
-void appendShadedRamp(QVector<QRgb>& table, int count, double r, double g, double b, double gamma,
-                      double low, double high)
+void appendShadedRamp(QVector<QRgb>& table, int count, double r, double g, double b, double gamma, double low,
+                      double high)
 {
     for (int i = 0; i < count; ++i) {
         const double v = low + (high - low) * std::pow(double(i) / (count - 1), gamma);
-        table.append(qRgb(std::clamp(int(std::lround(v * r)), 0, 255),
-                          std::clamp(int(std::lround(v * g)), 0, 255),
+        table.append(qRgb(std::clamp(int(std::lround(v * r)), 0, 255), std::clamp(int(std::lround(v * g)), 0, 255),
                           std::clamp(int(std::lround(v * b)), 0, 255)));
     }
 }
@@ -45,14 +44,14 @@ QVector<QRgb> buildPalette()
         qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
         qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255),
     };
-    appendShadedRamp(table, 64, 0.95, 0.98, 1.04, 1.45, 3, 245);  // steel
-    appendShadedRamp(table, 48, 1.10, 0.96, 0.80, 1.35, 4, 225);  // warm metal
+    appendShadedRamp(table, 64, 0.95, 0.98, 1.04, 1.45, 3, 245); // steel
+    appendShadedRamp(table, 48, 1.10, 0.96, 0.80, 1.35, 4, 225); // warm metal
     appendRamp(table, {qRgb(22, 12, 8), qRgb(70, 34, 18), qRgb(120, 62, 34), qRgb(165, 98, 60)}, 16);
     appendRamp(table, {qRgb(40, 16, 6), qRgb(105, 44, 14), qRgb(168, 78, 26), qRgb(220, 120, 48)}, 16);
     appendRamp(table, {qRgb(34, 10, 8), qRgb(90, 26, 16), qRgb(140, 48, 28), qRgb(180, 70, 40)}, 16);
     appendRamp(table,
-               {qRgb(18, 2, 0), qRgb(100, 10, 0), qRgb(190, 38, 0), qRgb(245, 100, 8),
-                qRgb(255, 170, 40), qRgb(255, 220, 110), qRgb(255, 248, 200)},
+               {qRgb(18, 2, 0), qRgb(100, 10, 0), qRgb(190, 38, 0), qRgb(245, 100, 8), qRgb(255, 170, 40),
+                qRgb(255, 220, 110), qRgb(255, 248, 200)},
                48); // ember
     appendRamp(table, {qRgb(6, 8, 14), qRgb(28, 34, 52), qRgb(60, 74, 100), qRgb(110, 130, 160)}, 16);
     appendRamp(table, {qRgb(12, 0, 0), qRgb(60, 4, 4), qRgb(120, 12, 10), qRgb(170, 30, 22)}, 16);
@@ -70,7 +69,8 @@ int distance(int r, int g, int b, QRgb c)
 class NearestColour {
 public:
     explicit NearestColour(const QVector<QRgb>& palette)
-        : m_palette(palette), m_cache(1 << 18, -1)
+        : m_palette(palette)
+        , m_cache(1 << 18, -1)
     {
     }
 
@@ -130,8 +130,7 @@ QImage quantise(const QImage& image, const QVector<QRgb>& palette)
         for (int step = 0; step < w; ++step) {
             const int x = leftToRight ? step : w - 1 - step;
             const int dir = leftToRight ? 1 : -1;
-            float want[3] = {qRed(in[x]) + current[size_t(x + 1) * 3],
-                             qGreen(in[x]) + current[size_t(x + 1) * 3 + 1],
+            float want[3] = {qRed(in[x]) + current[size_t(x + 1) * 3], qGreen(in[x]) + current[size_t(x + 1) * 3 + 1],
                              qBlue(in[x]) + current[size_t(x + 1) * 3 + 2]};
             int clamped[3];
             for (int c = 0; c < 3; ++c)

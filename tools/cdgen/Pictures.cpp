@@ -322,7 +322,8 @@ QImage drawMainBackground()
     }
 
     drawTitle(c, QStringLiteral("UMBRAXIS"), QPointF(320, 84), 96, 1.0f, 112);
-    smallText(c, QStringLiteral("A RIFT-WORLD LEVEL PACK FOR QUAKE"), QPointF(320, 150), 14, QColor(206, 184, 150), 130);
+    smallText(c, QStringLiteral("A RIFT-WORLD LEVEL PACK FOR QUAKE"), QPointF(320, 150), 14, QColor(206, 184, 150),
+              130);
     indicatorLights(c, QPointF(30, 30), 3, 14);
     indicatorLights(c, QPointF(582, 30), 3, 14);
 
@@ -588,8 +589,9 @@ QList<CdPicture> drawCdPictures()
         const char* name;
         const char* caption;
     } menuButtons[] = {
-        {"insta", "Install Levels"}, {"brief", "Briefing"}, {"run", "Run Quake"}, {"web", "Web Sites"},
-        {"help", "Help"},            {"about", "About"},    {"main", "Main Menu"},
+        {"insta", "Install Levels"}, {"brief", "Briefing"}, {"run", "Run Quake"},
+        {"web", "Web Sites"},        {"help", "Help"},      {"about", "About"},
+        {"main", "Main Menu"},
     };
     for (const auto& b : menuButtons) {
         const QString name = QLatin1String(b.name);

@@ -19,10 +19,10 @@ enum class ButtonLook { Normal, Pressed };
 // bitmaps and the still logo.
 QList<CdPicture> drawCdPictures();
 
-QImage drawMenuButton(const QString& caption, ButtonLook look);      // 134 x 27
-QImage drawExitButton(ButtonLook look);                              // 83 x 73
+QImage drawMenuButton(const QString& caption, ButtonLook look);                                    // 134 x 27
+QImage drawExitButton(ButtonLook look);                                                            // 83 x 73
 QImage drawModeButton(const QString& caption, const QString& subtitle, int icon, ButtonLook look); // 260 x 60
-QImage drawArrowBitmap(bool pointsRight, bool twoHeads);             // 54 x 27, normal | pressed
+QImage drawArrowBitmap(bool pointsRight, bool twoHeads); // 54 x 27, normal | pressed
 
 QImage drawMainBackground();
 QImage drawInstallBackground();

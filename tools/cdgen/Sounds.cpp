@@ -13,7 +13,10 @@ constexpr double kPi = 3.14159265358979323846;
 
 class Random {
 public:
-    explicit Random(std::uint32_t seed) : m_state(seed ? seed : 1u) {}
+    explicit Random(std::uint32_t seed)
+        : m_state(seed ? seed : 1u)
+    {
+    }
     // Uniform in [-1, 1).
     double next()
     {
@@ -85,8 +88,8 @@ Buffer silence(double seconds, int rate)
 }
 
 // Adds a struck metal part: decaying partials at the given frequencies.
-void addModes(Buffer& out, int rate, double at, const std::vector<double>& freqs, double amplitude,
-              double decay, std::uint32_t seed)
+void addModes(Buffer& out, int rate, double at, const std::vector<double>& freqs, double amplitude, double decay,
+              std::uint32_t seed)
 {
     Random rnd(seed);
     const size_t start = size_t(at * rate);
@@ -106,8 +109,7 @@ void addModes(Buffer& out, int rate, double at, const std::vector<double>& freqs
 }
 
 // Adds a short burst of filtered noise.
-void addNoiseBurst(Buffer& out, int rate, double at, double amplitude, double decay, Biquad filter,
-                   std::uint32_t seed)
+void addNoiseBurst(Buffer& out, int rate, double at, double amplitude, double decay, Biquad filter, std::uint32_t seed)
 {
     Random rnd(seed);
     const size_t start = size_t(at * rate);
@@ -296,7 +298,8 @@ QVector<qint16> synthMarchLoop(int rate, double* seconds)
         for (size_t k = 0; k < size_t(0.45 * rate); ++k) {
             const double t = double(k) / rate;
             const double noise = rnd.next();
-            const double body = 0.8 * std::exp(-t / 0.03) * (std::sin(2 * kPi * 188 * t) + 0.5 * std::sin(2 * kPi * 331 * t));
+            const double body = 0.8 * std::exp(-t / 0.03)
+                * (std::sin(2 * kPi * 188 * t) + 0.5 * std::sin(2 * kPi * 331 * t));
             const double rattle = std::exp(-t / 0.075) * (0.9 * snares.process(noise) + 0.6 * crisp.process(noise));
             out[(start + k) % n] += velocity * (body + rattle) * std::min(1.0, t * rate / 6.0);
         }
@@ -307,7 +310,8 @@ QVector<qint16> synthMarchLoop(int rate, double* seconds)
         for (size_t k = 0; k < size_t(0.6 * rate); ++k) {
             const double t = double(k) / rate;
             phase += 2 * kPi * (58 + 50 * std::exp(-t / 0.02)) / rate;
-            out[(start + k) % n] += velocity * 1.3 * std::exp(-t / 0.11) * std::sin(phase) * std::min(1.0, t * rate / 20.0);
+            out[(start + k) % n] += velocity * 1.3 * std::exp(-t / 0.11) * std::sin(phase)
+                * std::min(1.0, t * rate / 20.0);
         }
     };
 

@@ -11,9 +11,10 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: cdgen <cd-folder>\n       cdgen --intro-sound <cd-folder>\n"
-                         "       cdgen --demo <demo-folder> <cd-folder>\n"
-                         "       cdgen --icons <folder> <icon-name>\n");
+    std::fprintf(stderr,
+                 "usage: cdgen <cd-folder>\n       cdgen --intro-sound <cd-folder>\n"
+                 "       cdgen --demo <demo-folder> <cd-folder>\n"
+                 "       cdgen --icons <folder> <icon-name>\n");
     return 2;
 }
 

@@ -20,7 +20,7 @@ bool isAtOrBelow(const QString& path, const QString& folder)
 bool isOptical(const MountEntry& entry, const QString& source)
 {
     return entry.type == "iso9660" || entry.type == "udf" || source.startsWith(QLatin1String("/dev/sr"))
-           || source.startsWith(QLatin1String("/dev/cdrom"));
+        || source.startsWith(QLatin1String("/dev/cdrom"));
 }
 
 // The text of a one-line sysfs attribute; empty when it cannot be read.
@@ -42,8 +42,8 @@ CdRootCheck checkCdRoot(const QString& folder)
         return CdRootCheck::Unreadable;
     bool catalogue = false;
     bool images = false;
-    const QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    const QFileInfoList entries = dir.entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
         if (!catalogue && name.compare(QLatin1String("levels.csv"), Qt::CaseInsensitive) == 0 && entry.isFile())
@@ -67,8 +67,8 @@ QStringList cdCandidates(const QByteArray& mountInfo, const std::function<bool(c
         const QString point = QString::fromStdString(entry.point);
         const QString source = QString::fromStdString(entry.source);
         const bool wanted = isOptical(entry, source) || isAtOrBelow(point, QStringLiteral("/media"))
-                            || isAtOrBelow(point, QStringLiteral("/run/media")) || isAtOrBelow(point, QStringLiteral("/mnt"))
-                            || (source.startsWith(QLatin1String("/dev/")) && isRemovable && isRemovable(source));
+            || isAtOrBelow(point, QStringLiteral("/run/media")) || isAtOrBelow(point, QStringLiteral("/mnt"))
+            || (source.startsWith(QLatin1String("/dev/")) && isRemovable && isRemovable(source));
         if (wanted && !candidates.contains(point))
             candidates.append(point);
     }

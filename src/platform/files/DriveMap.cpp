@@ -1,7 +1,7 @@
 #include "platform/files/DriveMap.h"
 
-#include "platform/files/RegularFile.h"
 #include "platform/WinPath.h"
+#include "platform/files/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,8 +84,8 @@ DriveMap DriveMap::parse(const QByteArray& text)
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            inDrives = line.mid(1, line.size() - 2).trimmed().compare(QLatin1String("Drives"),
-                                                                      Qt::CaseInsensitive) == 0;
+            inDrives = line.mid(1, line.size() - 2).trimmed().compare(QLatin1String("Drives"), Qt::CaseInsensitive)
+                == 0;
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
@@ -170,8 +170,7 @@ QString DriveMap::fromHost(const QString& hostPath) const
         const QString& root = m_folders[i];
         if (root.isEmpty())
             continue;
-        const bool holds = root == QLatin1String("/") || cleaned == root
-                           || cleaned.startsWith(root + QLatin1Char('/'));
+        const bool holds = root == QLatin1String("/") || cleaned == root || cleaned.startsWith(root + QLatin1Char('/'));
         if (holds && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

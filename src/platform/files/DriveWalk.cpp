@@ -34,7 +34,7 @@ int listForWalk(const WalkDirectory& directory, const SystemMounts& mounts, std:
     const bool nearMounts = !mounts.parents.empty() && mounts.holdsMountPoint(directory.place.toStdString());
     return readDirectory(fd.get(), [&](const char* name, unsigned char type) {
         if (type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st { };
             if (::fstatat(fd.get(), name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 return;
             type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : DT_FIFO;

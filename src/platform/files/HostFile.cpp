@@ -51,7 +51,7 @@ std::int64_t HostFile::write(const char* buffer, std::int64_t count)
 
 bool HostFile::setModified(std::int64_t nanoseconds)
 {
-    timespec times[2] {};
+    timespec times[2]{};
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = time_t(nanoseconds / 1'000'000'000);
     times[1].tv_nsec = long(nanoseconds % 1'000'000'000);
@@ -75,7 +75,7 @@ std::int64_t HostFile::copyFrom(File& source, char* buffer, std::int64_t bufferS
         if (n >= 0)
             return n;
         const bool unsupported = errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
-                                 || errno == EBADF;
+            || errno == EBADF;
         if (unsupported)
             m_plainCopy = true;
         // Otherwise a plain read and write of a block tells which side
@@ -129,7 +129,7 @@ int HostFolder::remove(const QString& name)
 bool HostFolder::stamp(const QString& name, FileStamp& stamp)
 {
     const QByteArray stored = storedName(name);
-    struct stat st {};
+    struct stat st { };
     // A name this folder does not hold needs no look.
     if (!m_exact.contains(stored) || ::fstatat(m_fd.get(), stored.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;

@@ -12,7 +12,10 @@ namespace umbraxis {
 // A file of the host, open on its descriptor.
 class HostFile : public File {
 public:
-    explicit HostFile(Descriptor fd) : m_fd(std::move(fd)) {}
+    explicit HostFile(Descriptor fd)
+        : m_fd(std::move(fd))
+    {
+    }
 
     std::int64_t read(char* buffer, std::int64_t count) override;
     std::int64_t write(const char* buffer, std::int64_t count) override;
@@ -32,7 +35,10 @@ private:
 // changes, so that lookups regardless of letter case cost nothing more.
 class HostFolder : public Folder {
 public:
-    explicit HostFolder(Descriptor fd) : m_fd(std::move(fd)) {}
+    explicit HostFolder(Descriptor fd)
+        : m_fd(std::move(fd))
+    {
+    }
 
     Opened<File> openRead(const QString& name) override;
     Opened<File> create(const QString& name) override;

@@ -22,7 +22,7 @@ namespace {
 
 std::int64_t freeBytesOf(const QByteArray& host)
 {
-    struct statvfs fs {};
+    struct statvfs fs { };
     if (::statvfs(host.constData(), &fs) != 0)
         return -1;
     constexpr auto most = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
@@ -35,15 +35,21 @@ std::int64_t freeBytesOf(const QByteArray& host)
 
 bool isReadOnlyVolume(const QByteArray& host)
 {
-    struct statvfs volume {};
+    struct statvfs volume { };
     return ::statvfs(host.constData(), &volume) == 0 && (volume.f_flag & ST_RDONLY);
 }
 
 } // namespace
 
-HostFileSystem::HostFileSystem() : HostFileSystem(DriveMap::load()) {}
+HostFileSystem::HostFileSystem()
+    : HostFileSystem(DriveMap::load())
+{
+}
 
-HostFileSystem::HostFileSystem(DriveMap drives) : m_paths(std::move(drives)) {}
+HostFileSystem::HostFileSystem(DriveMap drives)
+    : m_paths(std::move(drives))
+{
+}
 
 QString HostFileSystem::toHost(const QString& path) const
 {
@@ -100,7 +106,7 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
 
     if (!hasWildcards(wanted)) {
         QByteArray stored = QFile::encodeName(wanted);
-        struct stat st {};
+        struct stat st { };
         if (::lstat(joinHost(directory.host, stored).constData(), &st) != 0) {
             if (errno != ENOENT)
                 return entries;
@@ -128,7 +134,7 @@ std::vector<DirEntry> HostFileSystem::findEntries(const QString& pattern, unsign
             continue;
         if (!everything && !matchesPattern(QFile::decodeName(name), wanted))
             continue;
-        struct stat st {};
+        struct stat st { };
         if (::fstatat(dirFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
             add(name, st);
     }
@@ -141,8 +147,8 @@ bool HostFileSystem::probeDrive(int driveNumber) const
     if (folder.isEmpty())
         return false;
     const QByteArray host = QFile::encodeName(folder);
-    struct stat st {};
-    struct statvfs fs {};
+    struct stat st { };
+    struct statvfs fs { };
     return ::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode) && ::statvfs(host.constData(), &fs) == 0;
 }
 
@@ -154,7 +160,7 @@ std::int64_t HostFileSystem::freeSpaceAt(const QString& path) const
     if (host.isEmpty())
         return -1;
     for (;;) {
-        struct stat st {};
+        struct stat st { };
         if (::stat(host.constData(), &st) == 0 && S_ISDIR(st.st_mode))
             return freeBytesOf(host);
         if (host == "/")
@@ -238,7 +244,7 @@ int HostFileSystem::ensureExactName(const QString& folder, const QString& exactN
     if (parent.error != 0 || !S_ISDIR(parent.st.st_mode))
         return parent.error != 0 ? parent.error : ENOTDIR;
     const QByteArray exact = QFile::encodeName(exactName);
-    struct stat st {};
+    struct stat st { };
     if (::lstat(joinHost(parent.host, exact).constData(), &st) == 0)
         return 0;
     const QByteArray stored = m_paths.findIgnoringCase(parent.host, exactName);

@@ -50,8 +50,7 @@ QString existingFolder(const QString& base, const QString& relative)
             path = exact;
             continue;
         }
-        const QStringList entries
-            = QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        const QStringList entries = QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
         const auto match = std::find_if(entries.begin(), entries.end(), [&](const QString& entry) {
             return entry.compare(name, Qt::CaseInsensitive) == 0;
         });
@@ -72,7 +71,10 @@ struct VdfToken {
 
 class VdfReader {
 public:
-    explicit VdfReader(const QByteArray& data) : m_data(data) {}
+    explicit VdfReader(const QByteArray& data)
+        : m_data(data)
+    {
+    }
 
     VdfToken next()
     {
@@ -200,8 +202,8 @@ QStringList HostQuakePlaces::hostFolders() const
             // Only a regular file is read (a fifo would wait for a writer for
             // ever), and only a settings file of a few kilobytes: a larger
             // one is not Steam's.
-            const std::optional<QByteArray> text
-                = readSmallRegularFile(QFile::encodeName(steam + QLatin1Char('/') + QLatin1String(list)), 1 << 20);
+            const std::optional<QByteArray> text = readSmallRegularFile(
+                QFile::encodeName(steam + QLatin1Char('/') + QLatin1String(list)), 1 << 20);
             if (!text)
                 continue;
             for (const QString& library : steamLibraries(*text))

@@ -24,8 +24,8 @@ class HostQuakePlaces : public QuakePlaces {
 public:
     struct Roots {
         QString home;
-        QString dataHome;    // $XDG_DATA_HOME, by default home/.local/share
-        QStringList system;  // the system's own folders of item 4
+        QString dataHome;   // $XDG_DATA_HOME, by default home/.local/share
+        QStringList system; // the system's own folders of item 4
         // The roots of the user running the program.
         static Roots current();
     };

@@ -28,7 +28,7 @@ constexpr std::int64_t ListingClockMargin = 100'000'000;
 // kernel that cannot tell, false, so that the caller looks name by name.
 bool isLinkFree(const QByteArray& hostPath)
 {
-    open_how how {};
+    open_how how{};
     how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
     how.resolve = RESOLVE_NO_SYMLINKS;
     const Descriptor fd(int(::syscall(SYS_openat2, AT_FDCWD, hostPath.constData(), &how, sizeof how)));
@@ -159,7 +159,7 @@ PathResolver::Lookup PathResolver::resolve(const WinPath& path)
             continue;
         }
 
-        struct stat st {};
+        struct stat st { };
         bool found = child.size() < PATH_MAX && ::lstat(child.constData(), &st) == 0;
         bool exact = found;
         int error = found ? 0 : (child.size() >= PATH_MAX ? ENAMETOOLONG : errno);
@@ -218,7 +218,7 @@ void PathResolver::rememberDirectory(const QByteArray& hostPath)
 
 const PathResolver::Listing* PathResolver::listNames(const QByteArray& directory, const struct stat* known)
 {
-    struct stat st {};
+    struct stat st { };
     if (!known) {
         if (::stat(directory.constData(), &st) != 0)
             return nullptr;
@@ -233,9 +233,9 @@ const PathResolver::Listing* PathResolver::listNames(const QByteArray& directory
     const Descriptor fd(::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd)
         return nullptr;
-    timespec started {};
+    timespec started{};
     ::clock_gettime(CLOCK_REALTIME, &started);
-    struct stat before {};
+    struct stat before { };
     if (::fstat(fd.get(), &before) != 0)
         return nullptr;
     Listing& listing = m_listings[m_nextListing];

@@ -36,14 +36,17 @@ QByteArray hostCurrentDirectory();
 // large tree reads each directory about once.
 class PathResolver {
 public:
-    explicit PathResolver(DriveMap drives) : m_drives(std::move(drives)) {}
+    explicit PathResolver(DriveMap drives)
+        : m_drives(std::move(drives))
+    {
+    }
 
     // Where a program path leads on the host.
     struct Lookup {
         QByteArray host;       // empty when no drive holds the path
         int error = ENOENT;    // 0 when the last name exists
         bool parentOk = false; // every name but the last is a real directory
-        struct stat st {};     // of the last name (not followed), when it exists
+        struct stat st { };    // of the last name (not followed), when it exists
 
         // 0 when a new entry may be made at the path (its name is free and
         // the folder it goes into is real), else why not.

@@ -12,7 +12,7 @@ namespace {
 // again and kept; anything else is closed and refused.
 Descriptor keepRegular(Descriptor fd, int& error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         error = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
         return Descriptor();
@@ -38,7 +38,7 @@ std::optional<QByteArray> readSmallRegularFile(const QByteArray& hostPath, qint6
 {
     int error = 0;
     const Descriptor fd = openRegularFile(hostPath, error);
-    struct stat st {};
+    struct stat st { };
     if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_size > largest)
         return std::nullopt;
     QByteArray content;
@@ -60,7 +60,7 @@ std::optional<QByteArray> readSmallRegularFile(const QByteArray& hostPath, qint6
 
 Descriptor createRegularFile(int directoryFd, const char* name, int& error)
 {
-    struct stat st {};
+    struct stat st { };
     if (::fstatat(directoryFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(st.st_mode)) {
             error = EISDIR;
@@ -75,8 +75,8 @@ Descriptor createRegularFile(int directoryFd, const char* name, int& error)
             return Descriptor();
         }
     }
-    Descriptor fd(::openat(directoryFd, name,
-                           O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
+    Descriptor fd(
+        ::openat(directoryFd, name, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0666));
     if (!fd) {
         error = errno;
         return fd;

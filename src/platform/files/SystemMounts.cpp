@@ -38,11 +38,11 @@ bool isSystemMountType(const std::string& type)
 {
     static const std::unordered_set<std::string> types = {
         // the kernel's own
-        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs", "securityfs",
-        "pstore", "bpf", "configfs", "fusectl", "mqueue", "hugetlbfs", "autofs", "binfmt_misc", "efivarfs",
+        "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs", "tracefs", "securityfs", "pstore", "bpf",
+        "configfs", "fusectl", "mqueue", "hugetlbfs", "autofs", "binfmt_misc", "efivarfs",
         // behind a network or a user-space server
-        "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p", "ceph", "glusterfs", "lustre", "davfs",
-        "sshfs", "fuse"};
+        "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "9p", "ceph", "glusterfs", "lustre", "davfs", "sshfs",
+        "fuse"};
     return types.count(type) > 0 || type.rfind("fuse.", 0) == 0;
 }
 

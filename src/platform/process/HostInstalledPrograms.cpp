@@ -14,7 +14,7 @@ namespace {
 bool isExecutableFile(const QString& path)
 {
     const QByteArray host = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st { };
     return ::stat(host.constData(), &st) == 0 && S_ISREG(st.st_mode) && ::access(host.constData(), X_OK) == 0;
 }
 

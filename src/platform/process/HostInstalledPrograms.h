@@ -14,8 +14,8 @@ namespace umbraxis {
 class HostInstalledPrograms : public InstalledPrograms {
 public:
     struct Folders {
-        QStringList path;     // searched in order; relative entries are ignored
-        QStringList flatpak;  // folders of exported launchers
+        QStringList path;    // searched in order; relative entries are ignored
+        QStringList flatpak; // folders of exported launchers
         // This user's: $PATH and the two game folders; the exports in
         // ~/.local/share/flatpak and /var/lib/flatpak.
         static Folders current();

@@ -70,13 +70,16 @@ QByteArray leadingBytes(const QByteArray& hostPath)
 
 bool isRegularFile(const QByteArray& hostPath)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(hostPath.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
 
-HostProcessStarter::HostProcessStarter(const FileSystem& files) : m_files(files) {}
+HostProcessStarter::HostProcessStarter(const FileSystem& files)
+    : m_files(files)
+{
+}
 
 QStringList HostProcessStarter::splitArguments(const QString& text)
 {
@@ -128,7 +131,7 @@ int HostProcessStarter::startProgram(const QString& program, const QString& argu
             return PathNotFound;
         parent.names.removeLast();
         const bool parentExists = (parent.names.isEmpty() && !parent.rooted && !parent.hasDrive())
-                                  || m_files.directoryExists(parent.toString());
+            || m_files.directoryExists(parent.toString());
         return parentExists ? FileNotFound : PathNotFound;
     }
 
@@ -159,7 +162,7 @@ int HostProcessStarter::startHostProgram(const QString& hostProgram, const QStri
     if (!hostProgram.startsWith(QLatin1Char('/')))
         return FileNotFound;
     const QByteArray host = QFile::encodeName(hostProgram);
-    struct stat st {};
+    struct stat st { };
     if (::stat(host.constData(), &st) != 0)
         return errno == ENOENT ? FileNotFound : PathNotFound;
     if (!S_ISREG(st.st_mode) || ::access(host.constData(), X_OK) != 0)

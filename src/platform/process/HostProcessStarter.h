@@ -32,8 +32,7 @@ public:
     explicit HostProcessStarter(const FileSystem& files);
 
     int start(const QString& commandLine, const QString& folder, int showFlag) override;
-    int startProgram(const QString& program, const QString& arguments, const QString& folder,
-                     int showFlag) override;
+    int startProgram(const QString& program, const QString& arguments, const QString& folder, int showFlag) override;
     int startHostProgram(const QString& hostProgram, const QStringList& arguments, const QString& folder) override;
 
     // The arguments of a command line after its program part: split on

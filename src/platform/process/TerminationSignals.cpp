@@ -41,7 +41,7 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     g_writer.reset(ends[1]);
     m_notifier = new QSocketNotifier(g_reader.get(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, [this] { drain(); });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
