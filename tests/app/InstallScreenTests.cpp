@@ -2,6 +2,7 @@
 // installation and takes them out again.
 
 #include "app/ProgramFixture.h"
+#include "app/ScreenPoints.h"
 
 #include <QDirIterator>
 #include <QSettings>
@@ -9,11 +10,6 @@
 using namespace umbraxis::testing;
 
 namespace {
-
-constexpr QPoint DisplayLevelsButton(279, 411);
-constexpr QPoint InstallSelectedArrow(165, 141);
-constexpr QPoint UninstallSelectedArrow(165, 221);
-constexpr QPoint UninstallAllArrow(165, 261);
 
 // The centre of row `row` of the list whose top-left corner is `list`.
 QPoint rowOf(QPoint list, int row)

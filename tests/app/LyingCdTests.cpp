@@ -9,6 +9,7 @@
 // says why.
 
 #include "app/ProgramFixture.h"
+#include "app/ScreenPoints.h"
 
 #include <QDirIterator>
 #include <QSettings>
@@ -19,15 +20,6 @@
 using namespace umbraxis::testing;
 
 namespace {
-
-constexpr QPoint DisplayLevelsButton(279, 411);
-constexpr QPoint RunQuakeButton(453, 411);
-constexpr QPoint HelpButton(279, 456);
-constexpr QPoint AboutButton(453, 456);
-constexpr QPoint ExitButton(578, 434);
-constexpr QPoint InstallSelectedArrow(165, 141);
-constexpr QPoint ScreenMain(418, 418);
-constexpr QPoint SinglePlayer(422, 120);
 
 void copyTree(const QString& from, const QString& to)
 {
@@ -236,7 +228,7 @@ TEST_F(LyingCd, ALyingCatalogueCopiesNothingFromOutsideTheCdAndStartsTheGameOnTh
         EXPECT_FALSE(path.contains("escape") || path.contains("secret")) << path.toStdString();
 
     // The game starts on the map name alone, whatever the title says.
-    click(screen, ScreenMain.x(), ScreenMain.y());
+    click(screen, MainMenuButton.x(), MainMenuButton.y());
     ASSERT_TRUE(waitFor([&] { return windowsTitled("Umbraxis") == windows; }, 5000));
     click(windows.first(), RunQuakeButton.x(), RunQuakeButton.y());
     const QString run = waitForNewWindow("Umbraxis", windows, 10000);
@@ -324,7 +316,7 @@ TEST_F(LyingCd, EndlessTextsDeepDocumentsAndSoundsAndVideosThatClaimHoursNeither
     QThread::msleep(500);
     const QImage aboutShot = screenshot(about, "lying-cd-about");
     EXPECT_EQ(aboutShot.size(), QSize(640, 480));
-    click(about, ScreenMain.x(), ScreenMain.y());
+    click(about, MainMenuButton.x(), MainMenuButton.y());
     ASSERT_TRUE(waitFor([&] { return windowsTitled("Umbraxis") == windows; }, 10000)) << "the about screen stayed";
 
     // The help document opens, its text shown, and goes again.
@@ -335,7 +327,7 @@ TEST_F(LyingCd, EndlessTextsDeepDocumentsAndSoundsAndVideosThatClaimHoursNeither
     EXPECT_LT(opened.elapsed(), 8000);
     QThread::msleep(500);
     screenshot(viewer, "lying-cd-help");
-    click(viewer, ScreenMain.x(), ScreenMain.y());
+    click(viewer, MainMenuButton.x(), MainMenuButton.y());
     ASSERT_TRUE(waitFor([&] { return windowsTitled("Umbraxis") == windows; }, 10000)) << "the viewer stayed";
 
     click(windows.first(), ExitButton.x(), ExitButton.y());

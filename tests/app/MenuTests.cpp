@@ -2,6 +2,7 @@
 // real program.
 
 #include "app/ProgramFixture.h"
+#include "app/ScreenPoints.h"
 
 #include <sndfile.h>
 
@@ -9,9 +10,6 @@ using namespace umbraxis::testing;
 
 namespace {
 
-constexpr QPoint WebSitesButton(107, 456);
-constexpr QPoint HelpButton(279, 456);
-constexpr QPoint ViewerReturnButton(418, 418);
 constexpr int FrameBytes = 2 * SoundRecorder::Channels;
 
 QByteArray fileBytes(const QString& path)
@@ -43,7 +41,7 @@ TEST_F(WholeProgram, EveryCueIsHeardWholeOnEveryStart)
         ASSERT_FALSE(viewer.isEmpty()) << "Help did not open the viewer";
         QThread::msleep(1200);
         const qint64 returnAt = recorder.mark();
-        click(viewer, ViewerReturnButton.x(), ViewerReturnButton.y());
+        click(viewer, MainMenuButton.x(), MainMenuButton.y());
         QThread::msleep(1200);
         const QByteArray heard = recorder.stop();
         stop(program);
@@ -139,7 +137,7 @@ TEST_F(WholeProgram, HelpAndWebSitesOpenTheViewerOverTheMenu)
                 dark += qGray(picture.pixel(x, y)) < 100;
         EXPECT_GT(dark, 200) << "the view shows no text";
         EXPECT_GT(colourCount(picture, QRect(0, 0, 640, 75)), 30) << "no background picture";
-        click(viewer, ViewerReturnButton.x(), ViewerReturnButton.y());
+        click(viewer, MainMenuButton.x(), MainMenuButton.y());
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 5000 && windowsTitled("Umbraxis").size() > 1)

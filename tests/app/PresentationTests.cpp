@@ -2,6 +2,7 @@
 // the intro at start-up, the briefing and the about screen.
 
 #include "app/ProgramFixture.h"
+#include "app/ScreenPoints.h"
 
 #include <sndfile.h>
 
@@ -11,9 +12,6 @@ using namespace umbraxis::testing;
 
 namespace {
 
-constexpr QPoint BriefingButton(107, 411);
-constexpr QPoint AboutButton(453, 456);
-constexpr QPoint AboutReturn(418, 418);
 constexpr int FrameBytes = 2 * SoundRecorder::Channels;
 
 qint64 msOf(qint64 bytes)
@@ -180,7 +178,7 @@ TEST_F(WholeProgram, TheAboutScreenShowsItsTextsOverItsPicture)
                                  [](const QColor& c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; });
     EXPECT_GT(aqua, 100) << "no credits";
     EXPECT_GT(white, 50) << "no tip";
-    click(about, AboutReturn.x(), AboutReturn.y());
+    click(about, MainMenuButton.x(), MainMenuButton.y());
     stop(program);
 }
 

@@ -2,6 +2,7 @@
 // each of its three modes.
 
 #include "app/ProgramFixture.h"
+#include "app/ScreenPoints.h"
 #include "platform/files/DriveMap.h"
 
 #include <QSettings>
@@ -12,14 +13,6 @@
 using namespace umbraxis::testing;
 
 namespace {
-
-constexpr QPoint DisplayLevelsButton(279, 411);
-constexpr QPoint RunQuakeButton(453, 411);
-constexpr QPoint InstallSelectedArrow(165, 141);
-constexpr QPoint InstallScreenMain(418, 418);
-constexpr QPoint SinglePlayer(422, 120);
-constexpr QPoint Deathmatch(422, 195);
-constexpr QPoint Cooperative(422, 270);
 
 // The picture the engine checks before it lets a game folder be chosen: a
 // registered copy holds exactly this in gfx/pop.lmp (the table is in the
@@ -141,7 +134,7 @@ protected:
             click(screen, InstallSelectedArrow.x(), InstallSelectedArrow.y());
             ASSERT_TRUE(waitFor([&] { return installed(titles[i]); })) << titles[i].toStdString();
         }
-        click(screen, InstallScreenMain.x(), InstallScreenMain.y());
+        click(screen, MainMenuButton.x(), MainMenuButton.y());
         ASSERT_TRUE(waitFor([&] { return windowsTitled("Umbraxis") == menuWindows; }, 5000));
     }
 
