@@ -49,6 +49,7 @@ for target in "${targets[@]}"; do
   regressions="$top/fuzz/regressions/$target"
   dirs=("$corpus" "$fuzz/seeds/$target")
   [ -d "$regressions" ] && dirs+=("$regressions")
+  [ -d "$top/fuzz/corpus/$target" ] && dirs+=("$top/fuzz/corpus/$target")
   # One fuzzing process at a time, which goes on past a finding and keeps it.
   nice -n 19 "$fuzz/fuzz_$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
     -timeout=1 -rss_limit_mb=2560 -max_len="${longest[$target]:-8192}" -max_total_time="$seconds" \
