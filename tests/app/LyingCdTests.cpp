@@ -92,15 +92,6 @@ protected:
 
     QString launches() const { return home.path() + "/launches.txt"; }
 
-    bool waitFor(const std::function<bool()>& condition, int timeoutMs = 15000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs && !condition())
-            QThread::msleep(100);
-        return condition();
-    }
-
     // The text of the error box that comes up over `known` windows (copied
     // out of it the way a user can, with Ctrl+C), after which it is closed.
     QString errorBox(const QStringList& known, int timeoutMs = 15000)

@@ -33,6 +33,16 @@ inline QString artifactsDir()
 
 class WholeProgram : public ::testing::Test {
 protected:
+    // Whether `condition` came true within `timeoutMs`, looked at every 100 ms.
+    bool waitFor(const std::function<bool()>& condition, int timeoutMs = 15000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < timeoutMs && !condition())
+            QThread::msleep(100);
+        return condition();
+    }
+
     void SetUp() override
     {
         ASSERT_FALSE(binaryDir().isEmpty()) << "UMBRAXIS_BINARY_DIR is not set";

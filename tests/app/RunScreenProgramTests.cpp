@@ -104,15 +104,6 @@ protected:
         return QString::fromLocal8Bit(file.readAll()).split('\n', Qt::SkipEmptyParts);
     }
 
-    bool waitFor(const std::function<bool()>& condition, int timeoutMs = 15000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < timeoutMs && !condition())
-            QThread::msleep(100);
-        return condition();
-    }
-
     bool installed(const QString& title)
     {
         return QSettings(home.path() + "/config/Corvantide/Umbraxis.conf", QSettings::IniFormat)

@@ -247,13 +247,13 @@ TEST_F(QuakeLocatorTest, GameDataAnEngineStartsIsFoundInTheWalkOrderBesideQuakeE
         ASSERT_TRUE(QDir(root.path() + "/c").removeRecursively());
         settings.sections.clear();
         mapDrives("c");
-        for (const QString& spec : row.tree) {
-            const QString entry = spec.section(':', -1);
-            if (spec.startsWith("exe:")) {
+        for (const QString& entrySpelling : row.tree) {
+            const QString entry = entrySpelling.section(':', -1);
+            if (entrySpelling.startsWith("exe:")) {
                 makeQuake(entry);
             } else {
                 make(entry);
-                if (spec.startsWith("ro:"))
+                if (entrySpelling.startsWith("ro:"))
                     QFile::setPermissions(root.path() + "/" + entry.section('/', 0, 2),
                                           QFile::ReadOwner | QFile::ExeOwner);
             }
