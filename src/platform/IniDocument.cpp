@@ -75,6 +75,11 @@ Entry* findByName(QList<Entry>& list, const QString& name, NameOf nameOf)
 
 QString IniDocument::sectionPath(const QString& section)
 {
+    // Most names are one plain word or title: they are their own path.
+    const bool plain = !section.isEmpty() && !section.contains(QLatin1Char('\\'))
+        && !section.contains(QLatin1Char('/'));
+    if (plain)
+        return section;
     QString path = section;
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -379,25 +384,33 @@ IniDocument::Section* IniDocument::find(const QString& path)
 const IniDocument::Value* IniDocument::find(const QString& path, const QString& name)
 {
     Section* section = find(path);
-    return section ? findByName(section->values, name, [](const Value& value) -> const QString& { return value.name; })
-                   : nullptr;
+    return section ? findValue(*section, name.toCaseFolded()) : nullptr;
+}
+
+IniDocument::Value* IniDocument::findValue(Section& section, const QString& folded)
+{
+    // A section never holds two names that differ only in case: a second
+    // spelling sets the value of the first.
+    const auto at = section.byFoldedName.constFind(folded);
+    return at == section.byFoldedName.constEnd() ? nullptr : &section.values[*at];
 }
 
 IniDocument::Section& IniDocument::findOrAdd(const QString& path)
 {
     if (Section* section = find(path))
         return *section;
-    m_sections.append({path, {}});
+    m_sections.append(Section{path, {}, {}});
     return m_sections.last();
 }
 
 IniDocument::Value& IniDocument::put(Section& section, const QString& name, const QByteArray& raw)
 {
-    if (Value* match = findByName(section.values, name,
-                                  [](const Value& value) -> const QString& { return value.name; })) {
+    const QString folded = name.toCaseFolded();
+    if (Value* match = findValue(section, folded)) {
         match->raw = raw;
         return *match;
     }
+    section.byFoldedName.insert(folded, section.values.size());
     section.values.append({name, raw, escapeKey(name) + '='});
     return section.values.last();
 }

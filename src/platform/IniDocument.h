@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -27,6 +28,10 @@ public:
     struct Section {
         QString path;
         QList<Value> values;
+        // Where in `values` each name, in one letter case, stands: a
+        // section of many values is looked up as fast as one of a few.
+        // Values are only ever added to a section.
+        QHash<QString, qsizetype> byFoldedName;
     };
 
     // The document a file's text holds. Never fails: a line that is no
@@ -74,6 +79,8 @@ public:
 private:
     // Adds a value, or replaces the one of that name.
     static Value& put(Section& section, const QString& name, const QByteArray& raw);
+    // The value whose name folds to `folded`; null when none.
+    static Value* findValue(Section& section, const QString& folded);
 
     QList<Section> m_sections;
     // The section whose values the file holds last: a value of it can be

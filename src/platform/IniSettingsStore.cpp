@@ -38,29 +38,29 @@ IniSettingsStore::Identity identityOf(const struct stat& st)
 } // namespace
 
 IniSettingsStore::IniSettingsStore()
-    : m_fileName(userStorePath())
+    : IniSettingsStore(userStorePath())
 {
 }
 
 IniSettingsStore::IniSettingsStore(const QString& filePath)
     : m_fileName(filePath)
+    , m_hostName(QFile::encodeName(filePath))
 {
 }
 
 IniDocument& IniSettingsStore::open(const QString& section, Access access)
 {
-    const QString folder = QFileInfo(m_fileName).absolutePath();
     const auto fail = [&](const QString& why) {
         QString text = formatMessage(kCreateKeyFailed, section);
         if (!why.isEmpty())
             text += QStringLiteral(" (") + why + QLatin1Char(')');
         throw AppError(text);
     };
-    const QByteArray host = QFile::encodeName(m_fileName);
     struct stat st { };
-    if (::stat(host.constData(), &st) != 0) {
+    if (::stat(m_hostName.constData(), &st) != 0) {
         if (errno != ENOENT)
             fail(QStringLiteral("cannot read %1").arg(m_fileName));
+        const QString folder = QFileInfo(m_fileName).absolutePath();
         if (!QDir().mkpath(folder))
             fail(QStringLiteral("cannot create the folder %1").arg(folder));
         if (access == Access::Write && ::access(QFile::encodeName(folder).constData(), W_OK) != 0)
@@ -106,8 +106,7 @@ bool IniSettingsStore::append(const QByteArray& text)
     // The file stays open for adding while it is the one this store last
     // saw; open() has just made sure of that.
     if (!m_appendFd) {
-        m_appendFd.reset(
-            ::open(QFile::encodeName(m_fileName).constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
+        m_appendFd.reset(::open(m_hostName.constData(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW));
         if (!m_appendFd)
             return false;
     }
@@ -135,7 +134,7 @@ void IniSettingsStore::save(const QString& section, const QString& name)
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
         throw AppError(formatMessage(kCreateKeyFailed, section)
                        + QStringLiteral(" (the folder %1 is not writable)").arg(folder));
-    const QByteArray target = QFile::encodeName(m_fileName);
+    const QByteArray& target = m_hostName;
     const ReplaceResult result = replaceFileWhole(target, m_document.serialize());
     if (result != ReplaceResult::Done) {
         // What is on disk is the truth from now on.
@@ -168,7 +167,7 @@ void IniSettingsStore::WriteSetting(const QString& section, const QString& name,
 {
     IniDocument& document = open(section, Access::Write);
     const QByteArray line = document.set(IniDocument::sectionPath(section), name, value);
-    if (m_seen.size > 0 && !IniDocument::wantsRewrite(m_appended, m_seen.size, m_endsWithNewline)) {
+    if (m_seen.size >= 0 && !IniDocument::wantsRewrite(m_appended, m_seen.size, m_endsWithNewline)) {
         if (append(line)) {
             m_endsWithNewline = true;
             return;

@@ -58,6 +58,7 @@ private:
     void closeAppending();
 
     QString m_fileName;
+    QByteArray m_hostName; // m_fileName as the system spells it
     IniDocument m_document;
     bool m_loaded = false;
     Identity m_seen;

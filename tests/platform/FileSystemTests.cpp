@@ -613,3 +613,34 @@ TEST_F(FileSystemTest, AFolderListsNoNameThatAProgramPathWouldReadAsAClimbAndCop
     EXPECT_TRUE(folder->openRead(QStringLiteral("map.bsp")).handle);
     EXPECT_EQ(folder->openRead(QStringLiteral("secret.txt")).error, ELOOP);
 }
+
+TEST_F(FileSystemTest, AFolderHeldOpenFindsNamesByAnyLetterCaseAsItsOwnChangesComeAndGo)
+{
+    makeDir(QStringLiteral("c/maps"));
+    makeFile(QStringLiteral("c/maps/README.TXT"), "1");
+    makeFile(QStringLiteral("c/maps/readme.txt"), "22");
+    const std::unique_ptr<Folder> folder = m_files->openFolder(QStringLiteral("c:\\maps")).handle;
+    ASSERT_TRUE(folder);
+    const auto sizeOf = [&](const char* name) {
+        FileStamp stamp;
+        return folder->stamp(QLatin1String(name), stamp) ? stamp.size : -1;
+    };
+    EXPECT_EQ(sizeOf("readme.txt"), 2) << "the exact name first";
+    EXPECT_EQ(sizeOf("README.TXT"), 1);
+
+    ASSERT_EQ(folder->remove(QStringLiteral("readme.txt")), 0);
+    EXPECT_EQ(sizeOf("readme.txt"), 1) << "the other name of the same letters";
+    ASSERT_EQ(folder->remove(QStringLiteral("Readme.Txt")), 0);
+    EXPECT_EQ(sizeOf("readme.txt"), -1);
+
+    // A file written under a passing name and put in place is found by its
+    // new name in any case, and no longer by the passing one.
+    Opened<File> created = folder->create(QStringLiteral(".part"));
+    ASSERT_TRUE(created.handle);
+    ASSERT_EQ(created.handle->write("333", 3), 3);
+    created.handle.reset();
+    ASSERT_EQ(folder->replace(QStringLiteral(".part"), QStringLiteral("Readme.Txt")), 0);
+    EXPECT_EQ(sizeOf("README.txt"), 3);
+    EXPECT_EQ(sizeOf(".PART"), -1);
+    EXPECT_TRUE(QFileInfo::exists(host(QStringLiteral("c/maps/Readme.Txt"))));
+}

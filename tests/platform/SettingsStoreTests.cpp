@@ -218,6 +218,12 @@ TEST_F(SettingsStoreTest, ValuesAddedAtTheEndReplaceEarlierOnesForEveryReader)
     store.EraseSection("Rust Foundry");
     EXPECT_FALSE(readRaw().contains("File"));
     EXPECT_EQ(readRaw().count("[Main]"), 1);
+    // A file left empty is added to like any other.
+    store.EraseSection("Main");
+    ASSERT_EQ(readRaw(), QByteArray());
+    store.WriteSetting("Main", "Version", "2");
+    EXPECT_EQ(IniSettingsStore(path()).ReadSetting("Main", "Version", ""), "2");
+    EXPECT_EQ(QSettings(path(), QSettings::IniFormat).value("Main/Version").toString(), "2");
 }
 
 TEST_F(SettingsStoreTest, ALastLineCutShortByACrashIsPassedOver)

@@ -148,33 +148,35 @@ void HostFolder::list()
 
 namespace {
 
-QString folded(const QByteArray& stored)
+// The name in one letter case, as bytes. Most names are plain ASCII,
+// which folds without a trip through decoded text.
+QByteArray folded(const QByteArray& stored)
 {
-    return QFile::decodeName(stored).toCaseFolded();
+    const bool ascii = std::all_of(stored.begin(), stored.end(), [](char c) { return uchar(c) < 0x80; });
+    return ascii ? stored.toLower() : QFile::decodeName(stored).toCaseFolded().toUtf8();
 }
 
 } // namespace
 
 void HostFolder::remember(const QByteArray& stored)
 {
+    if (m_exact.contains(stored))
+        return;
     m_exact.insert(stored);
-    const QString key = folded(stored);
-    if (!m_byFold.contains(key))
-        m_byFold.insert(key, stored);
+    m_byFold[folded(stored)].append(stored);
 }
 
 void HostFolder::forget(const QByteArray& stored)
 {
-    m_exact.remove(stored);
-    const QString key = folded(stored);
-    if (m_byFold.value(key) == stored) {
-        m_byFold.remove(key);
-        for (const QByteArray& other : std::as_const(m_exact))
-            if (folded(other) == key) {
-                m_byFold.insert(key, other);
-                break;
-            }
-    }
+    if (!m_exact.remove(stored))
+        return;
+    const QByteArray key = folded(stored);
+    const auto sameFold = m_byFold.find(key);
+    if (sameFold == m_byFold.end())
+        return;
+    sameFold->removeOne(stored);
+    if (sameFold->isEmpty())
+        m_byFold.erase(sameFold);
 }
 
 QByteArray HostFolder::storedName(const QString& name)
@@ -184,7 +186,8 @@ QByteArray HostFolder::storedName(const QString& name)
     const QByteArray exact = QFile::encodeName(name);
     if (m_exact.contains(exact))
         return exact;
-    return m_byFold.value(folded(exact), exact);
+    const auto sameFold = m_byFold.constFind(folded(exact));
+    return sameFold == m_byFold.constEnd() ? exact : sameFold->first();
 }
 
 } // namespace umbraxis

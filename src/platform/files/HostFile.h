@@ -57,7 +57,9 @@ private:
     Descriptor m_fd;
     bool m_listed = false;
     QSet<QByteArray> m_exact;
-    QHash<QString, QByteArray> m_byFold;
+    // For each name in one letter case, the names held that differ from it
+    // only in case, the earliest remembered first.
+    QHash<QByteArray, QList<QByteArray>> m_byFold;
 };
 
 } // namespace umbraxis
