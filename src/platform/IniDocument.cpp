@@ -391,8 +391,8 @@ IniDocument::Value* IniDocument::findValue(Section& section, const QString& fold
 {
     // A section never holds two names that differ only in case: a second
     // spelling sets the value of the first.
-    const auto at = section.byFoldedName.constFind(folded);
-    return at == section.byFoldedName.constEnd() ? nullptr : &section.values[*at];
+    const auto at = section.byFoldedName.find(folded);
+    return at == section.byFoldedName.end() ? nullptr : &section.values[at->second];
 }
 
 IniDocument::Section& IniDocument::findOrAdd(const QString& path)
@@ -410,7 +410,7 @@ IniDocument::Value& IniDocument::put(Section& section, const QString& name, cons
         match->raw = raw;
         return *match;
     }
-    section.byFoldedName.insert(folded, section.values.size());
+    section.byFoldedName.emplace(folded, section.values.size());
     section.values.append({name, raw, escapeKey(name) + '='});
     return section.values.last();
 }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "platform/NameHash.h"
+
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
+
+#include <unordered_map>
 
 namespace umbraxis {
 
@@ -31,7 +34,7 @@ public:
         // Where in `values` each name, in one letter case, stands: a
         // section of many values is looked up as fast as one of a few.
         // Values are only ever added to a section.
-        QHash<QString, qsizetype> byFoldedName;
+        std::unordered_map<QString, qsizetype, TextHash> byFoldedName;
     };
 
     // The document a file's text holds. Never fails: a line that is no

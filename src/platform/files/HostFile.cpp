@@ -131,7 +131,7 @@ bool HostFolder::stamp(const QString& name, FileStamp& stamp)
     const QByteArray stored = storedName(name);
     struct stat st { };
     // A name this folder does not hold needs no look.
-    if (!m_exact.contains(stored) || ::fstatat(m_fd.get(), stored.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (!m_exact.count(stored) || ::fstatat(m_fd.get(), stored.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     stampOf(st, stamp);
     return true;
@@ -160,22 +160,20 @@ QByteArray folded(const QByteArray& stored)
 
 void HostFolder::remember(const QByteArray& stored)
 {
-    if (m_exact.contains(stored))
-        return;
-    m_exact.insert(stored);
-    m_byFold[folded(stored)].append(stored);
+    if (m_exact.insert(stored).second)
+        m_byFold[folded(stored)].append(stored);
 }
 
 void HostFolder::forget(const QByteArray& stored)
 {
-    if (!m_exact.remove(stored))
+    if (!m_exact.erase(stored))
         return;
     const QByteArray key = folded(stored);
     const auto sameFold = m_byFold.find(key);
     if (sameFold == m_byFold.end())
         return;
-    sameFold->removeOne(stored);
-    if (sameFold->isEmpty())
+    sameFold->second.removeOne(stored);
+    if (sameFold->second.isEmpty())
         m_byFold.erase(sameFold);
 }
 
@@ -184,10 +182,10 @@ QByteArray HostFolder::storedName(const QString& name)
     if (!m_listed)
         list();
     const QByteArray exact = QFile::encodeName(name);
-    if (m_exact.contains(exact))
+    if (m_exact.count(exact))
         return exact;
-    const auto sameFold = m_byFold.constFind(folded(exact));
-    return sameFold == m_byFold.constEnd() ? exact : sameFold->first();
+    const auto sameFold = m_byFold.find(folded(exact));
+    return sameFold == m_byFold.end() ? exact : sameFold->second.first();
 }
 
 } // namespace umbraxis

@@ -2,10 +2,13 @@
 
 #include "platform/Descriptor.h"
 #include "platform/FileSystem.h"
+#include "platform/NameHash.h"
 
 #include <QByteArray>
-#include <QHash>
-#include <QSet>
+#include <QList>
+
+#include <unordered_map>
+#include <unordered_set>
 
 namespace umbraxis {
 
@@ -56,10 +59,10 @@ private:
 
     Descriptor m_fd;
     bool m_listed = false;
-    QSet<QByteArray> m_exact;
+    std::unordered_set<QByteArray, BytesHash> m_exact;
     // For each name in one letter case, the names held that differ from it
     // only in case, the earliest remembered first.
-    QHash<QByteArray, QList<QByteArray>> m_byFold;
+    std::unordered_map<QByteArray, QList<QByteArray>, BytesHash> m_byFold;
 };
 
 } // namespace umbraxis
