@@ -60,6 +60,14 @@ std::optional<QByteArray> readSmallRegularFile(const QByteArray& hostPath, qint6
 
 Descriptor createRegularFile(int directoryFd, const char* name, int& error)
 {
+    // Most names are new: a file made new is regular, with nothing to check.
+    Descriptor made(::openat(directoryFd, name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0666));
+    if (made)
+        return made;
+    if (errno != EEXIST) {
+        error = errno;
+        return made;
+    }
     struct stat st { };
     if (::fstatat(directoryFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISDIR(st.st_mode)) {
